@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the project. "scr": both Lumvex_K47.scr files only; "all" (default):
+# also the native core, tool and tests with sanitizers, the Windows tests and
+# the fuzz targets. The program files land in build/out/x64 and build/out/x86.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+B="$ROOT/build"
+what="${1:-all}"
+jobs=$(nproc)
+
+configure() {  # dir, extra cmake args...
+  local dir=$1; shift
+  [ -f "$B/$dir/build.ninja" ] || cmake -S "$ROOT" -B "$B/$dir" -G Ninja "$@" >/dev/null
+}
+
+configure win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release
+configure win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release -DLVX_TESTS=OFF
+if [ "$what" = "scr" ]; then
+  cmake --build "$B/win64" -j "$jobs" --target Lumvex_K47
+else
+  cmake --build "$B/win64" -j "$jobs"
+fi
+cmake --build "$B/win32" -j "$jobs" --target Lumvex_K47
+
+mkdir -p "$B/out/x64" "$B/out/x86"
+cp "$B/win64/src/Lumvex_K47.scr" "$B/out/x64/Lumvex_K47.scr"
+cp "$B/win32/src/Lumvex_K47.scr" "$B/out/x86/Lumvex_K47.scr"
+
+# Both files must be self-contained GUI programs of their kind.
+check_scr() {  # file, objdump, expected format
+  local f=$1 dump=$2 format=$3
+  local headers info bad
+  headers=$("$dump" -f "$f")
+  info=$("$dump" -p "$f")
+  grep -q "file format $format" <<<"$headers" || { echo "$f: not $format" >&2; exit 1; }
+  bad=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$info" |
+        grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|winmm.dll|comdlg32.dll|shell32.dll|msvcrt.dll|advapi32.dll|ole32.dll' || true)
+  [ -z "$bad" ] || { echo "$f imports DLLs not on every Windows: $bad" >&2; exit 1; }
+  grep -q 'Subsystem.*(Windows GUI)' <<<"$info" || { echo "$f: not a GUI program" >&2; exit 1; }
+}
+check_scr "$B/out/x64/Lumvex_K47.scr" x86_64-w64-mingw32-objdump pei-x86-64
+check_scr "$B/out/x86/Lumvex_K47.scr" i686-w64-mingw32-objdump pei-i386
+
+if [ "$what" != "scr" ]; then
+  configure native -DLVX_SANITIZE=ON -DLVX_BENCH=ON
+  cmake --build "$B/native" -j "$jobs"
+  configure fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DLVX_TESTS=OFF -DLVX_FUZZ=ON
+  cmake --build "$B/fuzz" -j "$jobs"
+fi

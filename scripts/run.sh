@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both Lumvex_K47.scr files and runs the
+# saver under Wine: on $DISPLAY when there is one, otherwise on a private
+# Xvfb for a few seconds, saving a screenshot and printing its path.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+export LVX_ROOT="$ROOT"
+bash "$ROOT/scripts/deps.sh"
+bash "$ROOT/scripts/build.sh" scr
+source "$ROOT/scripts/wine-env.sh"
+lvx_wine_prefix
+scr="$ROOT/build/out/x64/Lumvex_K47.scr"
+args="${LVX_ARGS:-/s}"
+if [ -n "${DISPLAY:-}" ] && [ -z "${LVX_HEADLESS:-}" ]; then
+  "$ROOT/scripts/wine-exec.sh" "$scr" $args
+  exit 0
+fi
+lvx_xvfb_start
+lvx_wineserver_start
+trap 'lvx_wineserver_stop; lvx_xvfb_stop' EXIT
+"$ROOT/scripts/wine-exec.sh" "$scr" $args &
+pid=$!
+sleep "${LVX_SECONDS:-5}"
+shot="$ROOT/build/screenshot.png"
+xwd -root -silent | convert xwd:- "$shot"
+kill "$pid" 2>/dev/null || true
+echo "$shot"

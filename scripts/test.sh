@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the native
+# core (AddressSanitizer + UBSan), the fuzz targets for a bounded time, and
+# the Windows unit and whole-program tests under Wine on a private Xvfb.
+# Ends with the line "N passed, N failed".
+set -uo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+B="$ROOT/build"
+export LVX_ROOT="$ROOT"
+
+bash "$ROOT/scripts/deps.sh" || { echo "0 passed, 1 failed"; exit 1; }
+bash "$ROOT/scripts/build.sh" all || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
+
+passed=0
+failed=0
+count_ctest() {  # log file
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$1" | tail -1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  local total bad
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+echo "== native tests"
+(cd "$B/native" && ctest --output-on-failure -j 2) 2>&1 | tee "$B/native-ctest.log"
+count_ctest "$B/native-ctest.log"
+
+echo "== fuzz (bounded)"
+for target in "$B"/fuzz/tests/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  corpus="$B/fuzz-corpus/$name"
+  mkdir -p "$corpus"
+  seeds="$ROOT/tests/fuzz/seeds/${name#fuzz_}"
+  if "$target" -max_total_time="${LVX_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "$corpus" ${seeds:+$( [ -d "$seeds" ] && echo "$seeds")} \
+       >"$B/$name.log" 2>&1; then
+    echo "fuzz $name: ok"; passed=$((passed + 1))
+  else
+    echo "fuzz $name: FAILED (see $B/$name.log)"; tail -30 "$B/$name.log"; failed=$((failed + 1))
+  fi
+done
+
+echo "== Windows tests under Wine"
+source "$ROOT/scripts/wine-env.sh"
+lvx_wine_prefix
+lvx_xvfb_start
+lvx_wineserver_start
+cleanup() { lvx_wineserver_stop; lvx_xvfb_stop; }
+trap cleanup EXIT
+(cd "$B/win64" && ctest --output-on-failure --timeout 120) 2>&1 | tee "$B/win-ctest.log"
+count_ctest "$B/win-ctest.log"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,75 @@
+# Sourced by the build and test scripts: a private, quiet, crash-safe Wine
+# and a private Xvfb. Nothing here touches ~/.wine or the user's display.
+LVX_ROOT="${LVX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+LVX_BUILD="${LVX_BUILD:-$LVX_ROOT/build}"
+
+export WINEPREFIX="${LVX_WINEPREFIX:-$LVX_BUILD/wineprefix}"
+export WINEARCH=win64
+export WINEDEBUG=-all
+# winedbg disabled: a crash exits with code 5 instead of hanging on a dialog.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# A home whose ALSA config gives Wine one null wave device (no sound card here).
+export HOME="$LVX_BUILD/home"
+
+lvx_wine_home() {
+  mkdir -p "$HOME"
+  if [ ! -f "$HOME/.asoundrc" ]; then
+    printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
+  fi
+}
+
+# Makes the prefix once; later calls only check a marker.
+lvx_wine_prefix() {
+  lvx_wine_home
+  [ -f "$WINEPREFIX/.lvx-ready" ] && return 0
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i </dev/null >/dev/null 2>&1 || true
+  wineserver -w
+  # Japanese dialog fonts fall back to a face without Latin glyphs unless
+  # replaced; the .reg file must be UTF-16LE with a BOM for the names to survive.
+  local reg="$LVX_BUILD/fonts.reg"
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"MS PGothic"="IPAPGothic"\r\n'
+    printf '"ＭＳ ゴシック"="IPAGothic"\r\n"MS Gothic"="IPAGothic"\r\n'
+    printf '"ＭＳ UI Gothic"="IPAPGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n'
+  } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || true
+  wineserver -w
+  touch "$WINEPREFIX/.lvx-ready"
+}
+
+# Starts Xvfb on the first free display from 91 on, unless LVX_KEEP_DISPLAY is set.
+lvx_xvfb_start() {
+  local n=91
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "${LVX_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
+  LVX_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 50); do
+    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start on :$n" >&2
+  return 1
+}
+
+lvx_xvfb_stop() {
+  [ -n "${LVX_XVFB_PID:-}" ] && kill "$LVX_XVFB_PID" 2>/dev/null || true
+  wait "${LVX_XVFB_PID:-}" 2>/dev/null || true
+  LVX_XVFB_PID=""
+}
+
+# One persistent Wine server for a whole batch: each run through a pipe would
+# otherwise wait seconds for Wine's background processes.
+lvx_wineserver_start() {
+  wineserver -p
+  wine wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+lvx_wineserver_stop() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
