@@ -76,9 +76,11 @@ std::string ArgumentText(std::string_view commandLine) {
     while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
     if (i < commandLine.size() && commandLine[i] == '"') {
         size_t close = commandLine.find('"', i + 1);
+        // The quoted name ends at its closing quote, as the platform parses it.
         i = close == std::string_view::npos ? commandLine.size() : close + 1;
+    } else {
+        while (i < commandLine.size() && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
     }
-    while (i < commandLine.size() && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
     while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
     return std::string(commandLine.substr(i));
 }
