@@ -38,8 +38,8 @@ for target in "$B"/fuzz/tests/fuzz/fuzz_*; do
   corpus="$B/fuzz-corpus/$name"
   mkdir -p "$corpus"
   seeds="$ROOT/tests/fuzz/seeds/${name#fuzz_}"
-  if "$target" -max_total_time="${LVX_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "$corpus" ${seeds:+$( [ -d "$seeds" ] && echo "$seeds")} \
-       >"$B/$name.log" 2>&1; then
+  [ -d "$seeds" ] || seeds=""
+  if "$target" -max_total_time="${LVX_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "$corpus" $seeds >"$B/$name.log" 2>&1; then
     echo "fuzz $name: ok"; passed=$((passed + 1))
   else
     echo "fuzz $name: FAILED (see $B/$name.log)"; tail -30 "$B/$name.log"; failed=$((failed + 1))
