@@ -37,6 +37,10 @@ check_scr() {  # file, objdump, expected format
         grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|winmm.dll|comdlg32.dll|shell32.dll|msvcrt.dll|advapi32.dll|ole32.dll' || true)
   [ -z "$bad" ] || { echo "$f imports DLLs not on every Windows: $bad" >&2; exit 1; }
   grep -q 'Subsystem.*(Windows GUI)' <<<"$info" || { echo "$f: not a GUI program" >&2; exit 1; }
+  # A statically linked saver of this size stays well under a megabyte.
+  local size
+  size=$(stat -c %s "$f")
+  [ "$size" -lt 1048576 ] || { echo "$f: $size bytes, more than 1 MiB" >&2; exit 1; }
 }
 check_scr "$B/out/x64/Lumvex_K47.scr" x86_64-w64-mingw32-objdump pei-x86-64
 check_scr "$B/out/x86/Lumvex_K47.scr" i686-w64-mingw32-objdump pei-i386
