@@ -23,6 +23,26 @@ std::string BufferToCp932(const std::vector<wchar_t>& buffer) {
     return bytes;
 }
 
+// Whether the system's ANSI code page holds the whole text.
+bool FitsAnsiCodePage(const std::wstring& text) {
+    UINT acp = GetACP();
+    if (acp == CP_UTF8 || text.empty()) return true;
+    BOOL lossy = FALSE;
+    int n = WideCharToMultiByte(acp, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, &lossy);
+    return n > 0 && !lossy;
+}
+
+// The short (8.3) form of an existing file's path, or the path itself.
+std::wstring ShortPath(const std::wstring& path) {
+    DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (n == 0) return path;
+    std::vector<wchar_t> buffer(n);
+    DWORD got = GetShortPathNameW(path.c_str(), buffer.data(), n);
+    if (got == 0 || got >= n) return path;
+    return std::wstring(buffer.data(), got);
+}
+
 }  // namespace
 
 int32_t Win32MciPort::SendString(const std::string& command, std::string& returned, uint32_t returnLength) {
@@ -46,6 +66,10 @@ uint32_t Win32WavePort::OutputDeviceCount() { return waveOutGetNumDevs(); }
 
 int32_t Win32WavePort::PlayFile(const std::string& path, uint32_t flags) {
     std::wstring wide = Cp932ToWide(path);
+    // Some implementations of the wide sound functions (Wine's among them)
+    // open the file through the ANSI code page, and a name it cannot hold is
+    // not found. The short form of such a path is plain ASCII.
+    if (!FitsAnsiCodePage(wide)) wide = ShortPath(wide);
     return PlaySoundW(wide.c_str(), nullptr, flags);
 }
 
