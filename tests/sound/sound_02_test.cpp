@@ -78,7 +78,8 @@ private:
             return {0, mp3Playing ? "playing" : "stopped"};
         }
         if (!cdOpen) return {kNotOpen, ""};
-        if (c == "set cdaudio time format tmsf" || c == "close cdaudio") return cdOpen = c[0] == 's', Answer{0, ""};
+        if (c == "set cdaudio time format tmsf") return {0, ""};
+        if (c == "close cdaudio") return cdOpen = false, Answer{0, ""};
         if (!disc) return {276, ""};
         if (c == "status cdaudio current track") return {0, std::to_string(track)};
         if (c == "status cdaudio number of tracks") return {0, std::to_string(tracks)};
@@ -203,7 +204,7 @@ TEST(SoundTexts, ErrorMarkAndFileKindReadWholeCharacters) {
 TEST_F(SoundTest, Mp3OpensQuotedPathAndLoopsAfterItEnds) {
     settings.BgmFile = mci.mp3File;
     sound.Play_MP3();
-    EXPECT_THAT(mci.calls.size(), 2u);
+    ASSERT_EQ(mci.calls.size(), 2u);
     EXPECT_EQ(mci.calls[0].command, "open \"C:\\My Music\\a b.mp3\" type MPEGVideo Alias MP3Play");
     EXPECT_EQ(mci.calls[1].command, "play MP3Play");
     EXPECT_EQ(mci.calls[0].length, 0u);
