@@ -2,8 +2,9 @@
 // music built on it (a looping MP3 or WAV file, or an audio CD that may repeat
 // one track). The saver window owns one Sound_02, calls Open_CD / Play_WAV /
 // Play_MP3 when it starts, Timer1_Timer and Timer2_Timer from its timers,
-// Prev_Track / Next_Track on the arrow keys, and Close_CD / Stop_WAV /
-// Stop_MP3 when it ends. Texts are code-page-932 bytes (see sound_ports.h).
+// Prev_Track / Next_Track on the arrow keys, and Close_CD (only while Timer2
+// is still enabled) / Stop_WAV / Stop_MP3 when it ends; FileMusicKind tells
+// WAV from MP3. Texts are code-page-932 bytes (see sound_ports.h).
 #pragma once
 
 #include <cstdint>
