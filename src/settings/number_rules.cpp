@@ -98,7 +98,9 @@ std::optional<int32_t> RuleN(std::string_view text) {
 }
 
 std::string NumberText(int64_t value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+    std::string text = std::to_string(value);
+    if (value >= 0) text.insert(text.begin(), ' ');
+    return text;
 }
 
 }  // namespace lvx

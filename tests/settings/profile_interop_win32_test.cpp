@@ -82,7 +82,9 @@ int ProfileInterop::counter_ = 0;
 
 TEST_F(ProfileInterop, RunsUnderTheExpectedCodePage) {
     const char* expected = std::getenv("LVX_EXPECT_ACP");
-    if (expected != nullptr) EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    if (expected != nullptr) {
+        EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    }
 }
 
 TEST_F(ProfileInterop, ThePlatformReadsWhatTheProjectWrote) {
