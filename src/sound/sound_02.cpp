@@ -2,21 +2,18 @@
 
 #include <vector>
 
+#include "settings/ini_document.h"
 #include "settings/number_rules.h"
 
 namespace lvx {
 namespace {
-
-// Code page 932: a byte in these ranges starts a two-byte character whose
-// second byte may look like an ASCII letter.
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Byte offsets at which the characters of a code-page-932 text start.
 std::vector<size_t> CharacterStarts(std::string_view text) {
     std::vector<size_t> starts;
     for (size_t i = 0; i < text.size(); ++i) {
         starts.push_back(i);
-        if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
+        if (IsLeadByte932(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
     }
     return starts;
 }
@@ -27,7 +24,7 @@ char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 std::string Upper932(std::string_view text) {
     std::string out(text);
     for (size_t i = 0; i < out.size(); ++i) {
-        if (IsLeadByte(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) {
+        if (IsLeadByte932(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) {
             ++i;
             continue;
         }
