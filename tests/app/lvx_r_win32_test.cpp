@@ -126,7 +126,10 @@ bool Pump(DWORD milliseconds) {
 
 int32_t Number(HWND window) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(window)); }
 
-HWND MakeHost(int x, int y, int w, int h) {
+// A host window as the display settings have one: a child of a dialog-like
+// frame. (Destroying a shown top-level window makes Wine wait two seconds
+// for a window manager that Xvfb does not have.)
+HWND MakeHost(int x, int y, int w, int h, bool shown = true) {
     WNDCLASSEXW cls{};
     cls.cbSize = sizeof(cls);
     cls.lpfnWndProc = DefWindowProcW;
@@ -134,14 +137,17 @@ HWND MakeHost(int x, int y, int w, int h) {
     cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     cls.lpszClassName = L"LvxPreviewTestHost";
     RegisterClassExW(&cls);
-    return CreateWindowExW(WS_EX_TOOLWINDOW, cls.lpszClassName, L"host", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr,
-                           nullptr, cls.hInstance, nullptr);
+    DWORD visible = shown ? WS_VISIBLE : 0;
+    HWND frame = CreateWindowExW(WS_EX_TOOLWINDOW, cls.lpszClassName, L"frame", WS_POPUP | visible, x, y, w, h,
+                                 nullptr, nullptr, cls.hInstance, nullptr);
+    return CreateWindowExW(0, cls.lpszClassName, L"host", WS_CHILD | WS_VISIBLE, 0, 0, w, h, frame, nullptr,
+                           cls.hInstance, nullptr);
 }
 
 HWND FindPreview(HWND host) { return FindWindowExW(host, nullptr, L"Lvx_R", nullptr); }
 
 TEST(PreviewWindow, NoWindowForAHostThatIsNoWindow) {
-    HWND gone = MakeHost(0, 0, 10, 10);
+    HWND gone = MakeHost(0, 0, 10, 10, false);
     ASSERT_NE(gone, nullptr);
     DestroyWindow(gone);
     for (int32_t number : {0, -1, 12345678, Number(gone)}) {

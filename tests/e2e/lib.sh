@@ -157,6 +157,7 @@ lvx_alive() {
 # LVX_WAITED_MS.
 lvx_wait_exit() {
     local pidvar="${1}_pid" start limit now
+    LVX_EXIT=""
     start=$(date +%s%N)
     limit=$(awk -v s="$2" 'BEGIN { printf "%d", s * 1000000000 }')
     while kill -0 "${!pidvar}" 2>/dev/null; do
