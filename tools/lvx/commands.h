@@ -12,5 +12,7 @@ using Args = std::vector<std::string>;
 
 int CmdSettings(const Args& args, std::ostream& out, std::ostream& err);
 int CmdMode(const Args& args, std::ostream& out, std::ostream& err);
+int CmdBlend(const Args& args, std::ostream& out, std::ostream& err);
+int CmdLines(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace lvx::tool

@@ -15,6 +15,9 @@ struct Command {
 constexpr Command kCommands[] = {
     {"settings", lvx::tool::CmdSettings, "settings --ini FILE [--screen-width PX]"},
     {"mode", lvx::tool::CmdMode, "mode TEXT"},
+    {"blend", lvx::tool::CmdBlend, "blend COLOR1 COLOR2 STEPS"},
+    {"lines", lvx::tool::CmdLines,
+     "lines W H ANGLE [COLOR1 COLOR2]   (system colours: classic Windows defaults)"},
 };
 
 int Usage() {

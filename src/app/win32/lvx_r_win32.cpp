@@ -1,8 +1,302 @@
 #include "app/win32/lvx_r_win32.h"
 
-namespace lvx::win32 {
+#include <windows.h>
 
-// The preview window arrives with its own change; until then nothing opens.
-bool Lvx_R_Open(int32_t) { return false; }
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "app/win32/app_port_win32.h"
+#include "render/cls_gradient.h"
+#include "render/win32/gradient_port_win32.h"
+#include "settings/number_rules.h"
+#include "settings/settings.h"
+
+namespace lvx::win32 {
+namespace {
+
+constexpr wchar_t kPreviewClass[] = L"Lvx_R";
+constexpr wchar_t kTileClass[] = L"Lvx_R_Tile";
+constexpr wchar_t kPreviewCaption[] = L"Preview Window";
+constexpr COLORREF kBackColor = 0x00C0C0C0;
+// Top to bottom: Color1 at the top edge, Color2 at the bottom.
+constexpr float kTileAngle = 270.0f;
+
+constexpr int32_t Bgr(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+
+// A miniature of the running saver: the 4 x 3 grid of a 152 x 112 screen
+// (cells 38 x 37) with a 28-pixel picture centred in each cell.
+constexpr int32_t kCellWidth = 38;
+constexpr int32_t kCellHeight = 37;
+constexpr int32_t kTileSize = 28;
+constexpr PreviewTile Tile(int i, int32_t dark, int32_t bright) {
+    return {(i % 4) * kCellWidth + (kCellWidth - kTileSize) / 2,
+            (i / 4) * kCellHeight + (kCellHeight - kTileSize + 1) / 2, kTileSize, dark, bright};
+}
+constexpr std::array<PreviewTile, 12> kTiles = {
+    Tile(0, Bgr(0, 0, 72), Bgr(72, 136, 255)),       // blue
+    Tile(1, Bgr(48, 0, 72), Bgr(184, 104, 255)),     // purple
+    Tile(2, Bgr(72, 0, 0), Bgr(255, 72, 64)),        // red
+    Tile(3, Bgr(0, 64, 0), Bgr(72, 255, 96)),        // green
+    Tile(4, Bgr(0, 32, 72), Bgr(96, 208, 255)),      // sky blue
+    Tile(5, Bgr(72, 0, 40), Bgr(255, 136, 208)),     // pink
+    Tile(6, Bgr(80, 32, 0), Bgr(255, 168, 32)),      // orange
+    Tile(7, Bgr(64, 0, 64), Bgr(224, 96, 224)),      // magenta purple
+    Tile(8, Bgr(0, 56, 40), Bgr(64, 240, 176)),      // sea green
+    Tile(9, Bgr(80, 0, 24), Bgr(255, 80, 120)),      // crimson
+    Tile(10, Bgr(24, 64, 0), Bgr(184, 255, 64)),     // yellow-green
+    Tile(11, Bgr(0, 48, 56), Bgr(64, 232, 232)),     // turquoise
+};
+
+// What the window's design holds besides its caption and colour: the image
+// control and its picture.
+struct PreviewWindow {
+    HBITMAP picture = nullptr;
+    int32_t imgLeft = 0;
+    int32_t imgTop = 0;
+    int32_t imgWidth = kPreviewPictureWidth;
+    int32_t imgHeight = kPreviewPictureHeight;
+    bool unloaded = false;
+};
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+// A 32-bit top-down DIB section, selected into a new memory DC.
+struct Surface {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ former = nullptr;
+    uint32_t* bits = nullptr;
+
+    Surface(int32_t width, int32_t height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* memory = nullptr;
+        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+        dc = CreateCompatibleDC(nullptr);
+        if (bitmap == nullptr || dc == nullptr) return;
+        bits = static_cast<uint32_t*>(memory);
+        former = SelectObject(dc, bitmap);
+        PatBlt(dc, 0, 0, width, height, BLACKNESS);
+    }
+    bool Ok() const { return bits != nullptr; }
+    // Hands the bitmap over to the caller.
+    HBITMAP Release() {
+        if (dc != nullptr && former != nullptr) SelectObject(dc, former);
+        former = nullptr;
+        return std::exchange(bitmap, nullptr);
+    }
+    ~Surface() {
+        if (dc != nullptr && former != nullptr) SelectObject(dc, former);
+        if (dc != nullptr) DeleteDC(dc);
+        if (bitmap != nullptr) DeleteObject(bitmap);
+    }
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+};
+
+void RegisterTileClass() {
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof(cls);
+    cls.lpfnWndProc = DefWindowProcW;
+    cls.hInstance = Instance();
+    cls.lpszClassName = kTileClass;
+    RegisterClassExW(&cls);  // fails harmlessly when already registered
+}
+
+// Draws the still picture with the saver's own gradient object: each tile on
+// a hidden tile-sized window (the object sizes its lines by the window's
+// client area) whose drawing surface is an off-screen bitmap.
+HBITMAP MakePicture() {
+    Surface picture(kPreviewPictureWidth, kPreviewPictureHeight);
+    Surface tile(kTileSize, kTileSize);
+    if (!picture.Ok() || !tile.Ok()) return nullptr;
+    RegisterTileClass();
+    HWND helper = CreateWindowExW(WS_EX_TOOLWINDOW, kTileClass, L"", WS_POPUP, 0, 0, kTileSize,
+                                  kTileSize, nullptr, nullptr, Instance(), nullptr);
+    if (helper == nullptr) return nullptr;
+    Win32GradientPort port;
+    clsGradient gradient(port);
+    gradient.Angle(kTileAngle);
+    bool drawn = true;
+    for (const PreviewTile& t : kTiles) {
+        gradient.Color1(t.dark);
+        gradient.Color2(t.bright);
+        WindowTarget target(helper, tile.dc);
+        drawn = gradient.Draw(target) == kTrue && drawn;
+        BitBlt(picture.dc, t.left, t.top, t.size, t.size, tile.dc, 0, 0, SRCCOPY);
+    }
+    DestroyWindow(helper);
+    return drawn ? picture.Release() : nullptr;
+}
+
+// The unload handler: nothing cancels the unload.
+void Form_Unload(HWND window, PreviewWindow& state) {
+    if (state.unloaded) return;
+    state.unloaded = true;
+    ApiResult = PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void PaintImage(HWND window, const PreviewWindow& state) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (state.picture != nullptr) {
+        // The image is not stretched: it shows at its own size, cut to the
+        // control; the window's background shows around it.
+        int32_t width = std::min(state.imgWidth, kPreviewPictureWidth);
+        int32_t height = std::min(state.imgHeight, kPreviewPictureHeight);
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ former = SelectObject(source, state.picture);
+        BitBlt(dc, state.imgLeft, state.imgTop, width, height, source, 0, 0, SRCCOPY);
+        SelectObject(source, former);
+        DeleteDC(source);
+    }
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<PreviewWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_NCCREATE: {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+            break;
+        }
+        case WM_PAINT:
+            if (state != nullptr) {
+                PaintImage(window, *state);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            if (state != nullptr) Form_Unload(window, *state);
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            if (state != nullptr) Form_Unload(window, *state);
+            return 0;
+        case WM_NCDESTROY:
+            // When the host's process dies the window gets only this message.
+            if (state != nullptr) {
+                Form_Unload(window, *state);
+                if (state->picture != nullptr) DeleteObject(state->picture);
+                delete state;
+                SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            }
+            // No window of the preview is left: the message loop may end.
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterPreviewClass() {
+    static HBRUSH background = CreateSolidBrush(kBackColor);
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof(cls);
+    cls.lpfnWndProc = PreviewProc;
+    cls.hInstance = Instance();
+    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    cls.hbrBackground = background;
+    cls.lpszClassName = kPreviewClass;
+    RegisterClassExW(&cls);  // fails harmlessly when already registered
+}
+
+double TwipsPerPixel(int axis) {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen != nullptr ? GetDeviceCaps(screen, axis) : 0;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+}  // namespace
+
+const std::array<PreviewTile, 12>& PreviewTiles() { return kTiles; }
+
+std::vector<int32_t> Lvx_R_PicturePixels() {
+    HBITMAP picture = MakePicture();
+    if (picture == nullptr) return {};
+    std::vector<int32_t> pixels(static_cast<size_t>(kPreviewPictureWidth) * kPreviewPictureHeight);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kPreviewPictureWidth;
+    info.bmiHeader.biHeight = -kPreviewPictureHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC dc = GetDC(nullptr);
+    int rows = GetDIBits(dc, picture, 0, kPreviewPictureHeight, pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(picture);
+    if (rows != kPreviewPictureHeight) return {};
+    // DIB memory holds 0x00RRGGBB; the program's colours are 0x00BBGGRR.
+    for (int32_t& p : pixels) {
+        uint32_t v = static_cast<uint32_t>(p);
+        p = static_cast<int32_t>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
+    }
+    return pixels;
+}
+
+PreviewSize PreviewSizeFromHost(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                                double twipsPerPixelX, double twipsPerPixelY) {
+    PreviewSize size;
+    // Each conversion is its own step: one that overflows leaves its value 0.
+    if (auto w = NearestInt16(twipsPerPixelX * (static_cast<double>(right) - left))) size.widthTwips = *w;
+    if (auto h = NearestInt16(twipsPerPixelY * (static_cast<double>(bottom) - top))) size.heightTwips = *h;
+    if (auto w = NearestInt32(size.widthTwips / twipsPerPixelX)) size.widthPixels = *w;
+    if (auto h = NearestInt32(size.heightTwips / twipsPerPixelY)) size.heightPixels = *h;
+    return size;
+}
+
+bool Lvx_R_Open(int32_t hostWindow) {
+    HWND host = static_cast<HWND>(WindowFromNumber(hostWindow));
+    // A preview inside no window could never be seen or closed, and the
+    // process would live on for ever.
+    if (!IsWindow(host)) return false;
+
+    RECT rect{};
+    ApiResult = GetWindowRect(host, &rect);
+    const double tppX = TwipsPerPixel(LOGPIXELSX);
+    const double tppY = TwipsPerPixel(LOGPIXELSY);
+    const PreviewSize size = PreviewSizeFromHost(rect.left, rect.top, rect.right, rect.bottom, tppX, tppY);
+
+    RegisterPreviewClass();
+    auto* state = new PreviewWindow;
+    state->picture = MakePicture();
+    HWND window = CreateWindowExW(0, kPreviewClass, kPreviewCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                                  kPreviewPictureWidth, kPreviewPictureHeight, nullptr, nullptr,
+                                  Instance(), state);
+    if (window == nullptr) {
+        if (state->picture != nullptr) DeleteObject(state->picture);
+        delete state;
+        return false;
+    }
+
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    ApiResult = SetWindowLongA(window, GWL_STYLE, style | WS_CHILD);
+    ApiResult = static_cast<int32_t>(reinterpret_cast<intptr_t>(SetParent(window, host)));
+    if (!IsWindow(host)) {
+        // The host went away during set-up: nothing would ever close us.
+        DestroyWindow(window);
+        return false;
+    }
+    SetWindowPos(window, nullptr, 0, 0, size.widthPixels, size.heightPixels,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    state->imgLeft = 0;
+    state->imgTop = 0;
+    state->imgWidth = size.widthPixels;
+    state->imgHeight = size.heightPixels;
+    // Not activated: the dialog that hosts the preview keeps the focus.
+    ShowWindow(window, SW_SHOWNA);
+    UpdateWindow(window);
+    return true;
+}
 
 }  // namespace lvx::win32

@@ -1,0 +1,149 @@
+#include "render/cls_gradient.h"
+
+#include <cmath>
+#include <exception>
+
+#include "render/gradient_geometry.h"
+#include "settings/number_rules.h"
+#include "settings/settings.h"
+
+namespace lvx {
+
+GdiHandle HandleTarget::WindowHandle() {
+    if (window_ == 0) throw TargetError("描画先のウィンドウハンドルを取得できません。");
+    return window_;
+}
+
+GdiHandle HandleTarget::DeviceContext() {
+    if (dc_ == 0) throw TargetError("描画先のデバイスコンテキストを取得できません。");
+    return dc_;
+}
+
+clsGradient::clsGradient(GradientPort& port) : port_(port) {}
+
+int32_t clsGradient::Resolve(int32_t color) {
+    // 0x80000000 + index names a system colour; it is looked up once, now.
+    if (color < 0 && (color & 0x7FFFFFFF) <= 24) return port_.SystemColor(color & 0x7FFFFFFF);
+    return color;
+}
+
+void clsGradient::Color1(int32_t lData) {
+    color1_ = lData;
+    color1_ = Resolve(lData);
+}
+
+void clsGradient::Color2(int32_t lData) {
+    color2_ = lData;
+    color2_ = Resolve(lData);
+}
+
+void clsGradient::Angle(float fData) { angle_ = gradient::ReduceDegrees(fData); }
+
+double clsGradient::SafeDivide(double dividend, double divisor) {
+    return gradient::SafeDivide(dividend, divisor);
+}
+
+void clsGradient::RotatePoint(const GuidePoint& centre, GuidePoint& point, float degrees) {
+    gradient::RotatePoint(centre, point, degrees);
+}
+
+int32_t clsGradient::BlendColors(int32_t lColor1, int32_t lColor2, int32_t lSteps,
+                                 std::vector<int32_t>& laRetColors) {
+    if (lSteps < 2) lSteps = 2;
+    const int32_t r1 = lColor1 & 0xFF, g1 = (lColor1 & 0xFF00) / 256, b1 = (lColor1 & 0xFF0000) / 65536;
+    const int32_t r2 = lColor2 & 0xFF, g2 = (lColor2 & 0xFF00) / 256, b2 = (lColor2 & 0xFF0000) / 65536;
+    // Divided by the count, not the count less one: the inner entries stop
+    // short and the last one jumps to lColor2.
+    const float stepR = static_cast<float>(SafeDivide(r2 - r1, lSteps));
+    const float stepG = static_cast<float>(SafeDivide(g2 - g1, lSteps));
+    const float stepB = static_cast<float>(SafeDivide(b2 - b1, lSteps));
+
+    laRetColors.clear();
+    laRetColors.resize(static_cast<size_t>(lSteps));
+    laRetColors[0] = lColor1;
+    laRetColors[static_cast<size_t>(lSteps) - 1] = lColor2;
+    for (int32_t i = 1; i <= lSteps - 2; ++i) {
+        const auto channel = [i](float step, int32_t start) {
+            return static_cast<int32_t>(RoundHalfEven(static_cast<double>(i) * step + start));
+        };
+        laRetColors[static_cast<size_t>(i)] =
+            channel(stepR, r1) + channel(stepG, g1) * 256 + channel(stepB, b1) * 65536;
+    }
+    return lSteps;
+}
+
+GradientLines clsGradient::PlanLines(int32_t w, int32_t h) const {
+    GradientLines lines;
+    lines.points = gradient::SweepLines(angle_, w, h);
+    const int32_t n = static_cast<int32_t>(lines.points.size());
+    BlendColors(color1_, color2_, gradient::ColourStepsFor(n), lines.colors);
+    return lines;
+}
+
+int32_t clsGradient::DrawLines(GdiHandle hdc, int32_t w, int32_t h) {
+    GradientLines lines;
+    try {
+        lines = PlanLines(w, h);
+    } catch (...) {
+        return 0;
+    }
+
+    const int32_t n = static_cast<int32_t>(lines.points.size());
+    int32_t i = 0;
+    for (; i <= n - 2; i += 2) {
+        // One pen per line; the device context gets its former pen back
+        // before the next line, whatever happens.
+        GdiHandle pen = 0;
+        GdiHandle former = 0;
+        bool created = false;
+        bool selected = false;
+        try {
+            const LinePoint& from = lines.points[static_cast<size_t>(i)];
+            const LinePoint& to = lines.points[static_cast<size_t>(i) + 1];
+            port_.MoveTo(hdc, from.x, from.y);
+            pen = port_.CreateSolidPen(lines.colors[static_cast<size_t>(i / 2)]);
+            created = true;
+            former = port_.SelectIntoDc(hdc, pen);
+            selected = true;
+            port_.DrawLineTo(hdc, to.x, to.y);
+            selected = false;
+            port_.SelectIntoDc(hdc, former);
+            created = false;
+            port_.DeletePen(pen);
+        } catch (...) {
+            try {
+                if (selected) port_.SelectIntoDc(hdc, former);
+            } catch (...) {
+            }
+            try {
+                if (created) port_.DeletePen(pen);
+            } catch (...) {
+            }
+            return 0;
+        }
+    }
+    return i;
+}
+
+int16_t clsGradient::Draw(GradientTarget& picObj) {
+    bool drawn = false;
+    try {
+        const GdiHandle window = picObj.WindowHandle();
+        port_.LockUpdates(window);
+        int32_t w = 0;
+        int32_t h = 0;
+        if (port_.ReadClientRect(window, w, h) && w > 1 && h > 1) {
+            drawn = DrawLines(picObj.DeviceContext(), w, h) > 0;
+        }
+    } catch (const std::exception& e) {
+        drawn = false;
+        port_.ShowWarning(e.what(), kAppTitle);
+    } catch (...) {
+        drawn = false;
+        port_.ShowWarning("描画中に不明なエラーが発生しました。", kAppTitle);
+    }
+    port_.LockUpdates(0);
+    return drawn ? kTrue : kFalse;
+}
+
+}  // namespace lvx

@@ -1,0 +1,274 @@
+// Helper of the whole-program tests, run under Wine. One program with a few
+// commands, so that each test is a handful of shell lines:
+//
+//   host W H [X Y]         a host window of W x H pixels at screen (X, Y); prints
+//                          its number. Reads commands from stdin: "destroy"
+//                          destroys the window (prints "destroyed"); "quit" or
+//                          the end of input ends the process.
+//   preview-host W H [X Y] the same, with the preview opened in this process on
+//                          a second thread (what another process draws inside a
+//                          host never reaches the screen under Wine). Prints
+//                          "open 1" or "open 0", and "ended" when the
+//                          preview's message loop has ended.
+//   caption TEXT           a small window captioned TEXT (from a UTF-8 command
+//                          line); prints its number; lives until "quit".
+//   children HWND          one line per child window of HWND:
+//                          "HWND X Y W H VISIBLE PID CAPTION", X and Y in the
+//                          parent's client area.
+//   watch MS CAPTION...    for MS milliseconds, prints "seen HWND PID CAPTION" for
+//                          each top-level window with one of the captions that
+//                          did not exist when the watch began.
+//   picture FILE           writes the preview's still picture as a PPM file.
+//   run PROGRAM [TEXT]     starts PROGRAM with exactly the argument text TEXT,
+//                          prints "pid N", waits and ends with its exit code.
+//                          The program is ended with this one (a job).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdarg>
+#include <cwchar>
+#include <iostream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/win32/lvx_r_win32.h"
+
+namespace {
+
+constexpr UINT kDestroyCommand = WM_APP + 1;
+constexpr UINT kEndCommand = WM_APP + 2;
+constexpr UINT kPreviewEnded = WM_APP + 3;
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Caption(HWND window) {
+    wchar_t buffer[512] = {};
+    GetWindowTextW(window, buffer, 512);
+    return buffer;
+}
+
+void Say(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stdout, format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+// Commands from stdin become thread messages of the main thread.
+void ReadCommands(DWORD mainThread) {
+    std::thread([mainThread] {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line == "destroy") PostThreadMessageW(mainThread, kDestroyCommand, 0, 0);
+            if (line == "quit") break;
+        }
+        PostThreadMessageW(mainThread, kEndCommand, 0, 0);
+    }).detach();
+}
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(const wchar_t* cls, const std::wstring& caption, COLORREF color, int x, int y, int w, int h,
+                HWND parent = nullptr) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = CreateSolidBrush(color);
+    wc.lpszClassName = cls;
+    RegisterClassExW(&wc);
+    // No border or caption: the client area is the whole window, as in the
+    // preview area of the display settings.
+    DWORD style = (parent != nullptr ? WS_CHILD : WS_POPUP) | WS_VISIBLE | WS_CLIPCHILDREN;
+    HWND window = CreateWindowExW(parent != nullptr ? 0 : WS_EX_TOOLWINDOW, cls, caption.c_str(), style, x, y, w,
+                                  h, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    UpdateWindow(window);
+    return window;
+}
+
+int Host(int argc, wchar_t** argv, bool inProcessPreview) {
+    if (argc < 4) return 2;
+    int w = _wtoi(argv[2]), h = _wtoi(argv[3]);
+    int x = argc > 5 ? _wtoi(argv[4]) : 200, y = argc > 5 ? _wtoi(argv[5]) : 200;
+    // As in the display settings, the host is a child window of a dialog-like
+    // frame. (Destroying a top-level window would also make Wine wait two
+    // seconds for a window manager that Xvfb does not have.) The host is a
+    // dark blue that neither the picture nor the preview's grey uses.
+    HWND frame = MakeWindow(L"LvxTestFrame", L"Lvx Test Frame", RGB(0, 96, 0), x, y, w, h);
+    HWND host = MakeWindow(L"LvxTestHost", L"Lvx Test Host", RGB(0, 0, 160), 0, 0, w, h, frame);
+    if (host == nullptr) return 1;
+    Say("%lld\n", static_cast<long long>(reinterpret_cast<intptr_t>(host)));
+    DWORD mainThread = GetCurrentThreadId();
+    if (inProcessPreview) {
+        auto number = static_cast<int32_t>(reinterpret_cast<intptr_t>(host));
+        std::thread([number, mainThread] {
+            bool open = lvx::win32::Lvx_R_Open(number);
+            Say("open %d\n", open ? 1 : 0);
+            MSG msg;
+            if (open) {
+                while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+            PostThreadMessageW(mainThread, kPreviewEnded, 0, 0);
+        }).detach();
+    }
+    ReadCommands(mainThread);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kDestroyCommand) {
+            DestroyWindow(host);
+            Say("destroyed\n");
+        } else if (msg.hwnd == nullptr && msg.message == kPreviewEnded) {
+            Say("ended\n");
+        } else if (msg.hwnd == nullptr && msg.message == kEndCommand) {
+            break;
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    ExitProcess(0);  // the preview thread may still be waiting for messages
+}
+
+int CaptionWindow(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    HWND window = MakeWindow(L"LvxTestCaption", argv[2], RGB(64, 64, 64), screenW - 8, screenH - 8, 8, 8);
+    if (window == nullptr) return 1;
+    Say("%lld\n", static_cast<long long>(reinterpret_cast<intptr_t>(window)));
+    ReadCommands(GetCurrentThreadId());
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kEndCommand) break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+int Children(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    HWND parent = reinterpret_cast<HWND>(static_cast<intptr_t>(_wtoi64(argv[2])));
+    if (!IsWindow(parent)) return 1;
+    // FindWindowEx, not GetParent: Wine answers GetParent with 0 for a child
+    // that kept WS_POPUP.
+    for (HWND child = FindWindowExW(parent, nullptr, nullptr, nullptr); child != nullptr;
+         child = FindWindowExW(parent, child, nullptr, nullptr)) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(child, &pid);
+        Say("%lld %ld %ld %ld %ld %d %lu %s\n", static_cast<long long>(reinterpret_cast<intptr_t>(child)), r.left,
+            r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(child) ? 1 : 0, pid,
+            Utf8(Caption(child)).c_str());
+    }
+    return 0;
+}
+
+struct WatchState {
+    std::vector<std::wstring> captions;
+    std::set<HWND>* known;
+    bool report;
+};
+
+BOOL CALLBACK WatchOne(HWND window, LPARAM param) {
+    auto& state = *reinterpret_cast<WatchState*>(param);
+    std::wstring caption = Caption(window);
+    for (const auto& wanted : state.captions) {
+        if (caption != wanted || !state.known->insert(window).second) continue;
+        if (state.report) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            Say("seen %lld %lu %s\n", static_cast<long long>(reinterpret_cast<intptr_t>(window)), pid,
+                Utf8(caption).c_str());
+        }
+    }
+    return TRUE;
+}
+
+int Watch(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    DWORD limit = static_cast<DWORD>(_wtoi(argv[2]));
+    std::set<HWND> known;
+    WatchState state{{argv + 3, argv + argc}, &known, false};
+    EnumWindows(WatchOne, reinterpret_cast<LPARAM>(&state));
+    Say("watching\n");
+    state.report = true;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < limit) {
+        EnumWindows(WatchOne, reinterpret_cast<LPARAM>(&state));
+        Sleep(5);
+    }
+    return 0;
+}
+
+int Picture(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    std::vector<int32_t> pixels = lvx::win32::Lvx_R_PicturePixels();
+    if (pixels.empty()) return 1;
+    FILE* file = _wfopen(argv[2], L"wb");
+    if (file == nullptr) return 1;
+    std::fprintf(file, "P6\n%d %d\n255\n", lvx::win32::kPreviewPictureWidth, lvx::win32::kPreviewPictureHeight);
+    for (int32_t p : pixels) {
+        unsigned char rgb[3] = {static_cast<unsigned char>(p & 0xFF), static_cast<unsigned char>((p >> 8) & 0xFF),
+                                static_cast<unsigned char>((p >> 16) & 0xFF)};
+        std::fwrite(rgb, 1, 3, file);
+    }
+    return std::fclose(file) == 0 ? 0 : 1;
+}
+
+int Run(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    std::wstring commandLine = L"\"" + std::wstring(argv[2]) + L"\"";
+    if (argc > 3 && argv[3][0] != L'\0') commandLine += L" " + std::wstring(argv[3]);
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job != nullptr) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(argv[2], commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                        &startup, &process)) {
+        Say("cannot start: error %lu\n", GetLastError());
+        return 99;
+    }
+    if (job != nullptr) AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
+    Say("pid %lu\n", process.dwProcessId);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"host") return Host(argc, argv, false);
+    if (command == L"preview-host") return Host(argc, argv, true);
+    if (command == L"caption") return CaptionWindow(argc, argv);
+    if (command == L"children") return Children(argc, argv);
+    if (command == L"watch") return Watch(argc, argv);
+    if (command == L"picture") return Picture(argc, argv);
+    if (command == L"run") return Run(argc, argv);
+    std::fprintf(stderr, "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run ...\n");
+    return 2;
+}
