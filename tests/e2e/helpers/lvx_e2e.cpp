@@ -17,7 +17,8 @@
 //                          parent's client area.
 //   watch MS CAPTION...    for MS milliseconds, prints "seen HWND PID CAPTION" for
 //                          each top-level window with one of the captions that
-//                          did not exist when the watch began.
+//                          did not exist when the watch began; the caption "*"
+//                          stands for any visible window.
 //   picture FILE           writes the preview's still picture as a PPM file.
 //   run PROGRAM [TEXT]     starts PROGRAM with exactly the argument text TEXT,
 //                          prints "pid N", waits and ends with its exit code.
@@ -191,7 +192,8 @@ BOOL CALLBACK WatchOne(HWND window, LPARAM param) {
     auto& state = *reinterpret_cast<WatchState*>(param);
     std::wstring caption = Caption(window);
     for (const auto& wanted : state.captions) {
-        if (caption != wanted || !state.known->insert(window).second) continue;
+        bool matches = wanted == L"*" ? IsWindowVisible(window) != FALSE : caption == wanted;
+        if (!matches || !state.known->insert(window).second) continue;
         if (state.report) {
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
