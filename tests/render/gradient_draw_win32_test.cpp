@@ -255,6 +255,45 @@ TEST_F(GradientDrawWin32, ATargetThatIsNoWindowIsReportedAndDrawsNothing) {
     EXPECT_TRUE(LockIsFree());
 }
 
+// The real warning box: Draw runs on a second thread while this one finds
+// the box by its title, reads it and presses OK.
+TEST(Win32GradientPort, ATargetErrorShowsTheWarningBox) {
+    Win32GradientPort port;
+    clsGradient g(port);
+    WindowTarget gone(nullptr);
+    std::pair<clsGradient*, WindowTarget*> work(&g, &gone);
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* arg) -> DWORD {
+            auto* work = static_cast<std::pair<clsGradient*, WindowTarget*>*>(arg);
+            return static_cast<DWORD>(static_cast<uint16_t>(work->first->Draw(*work->second)));
+        },
+        &work, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    HWND box = nullptr;
+    for (int i = 0; i < 200 && box == nullptr; ++i) {
+        Sleep(25);
+        box = FindWindowW(L"#32770", L"Lumvex_K47");
+    }
+    ASSERT_NE(box, nullptr) << "no warning box";
+    wchar_t text[200] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 200);
+    EXPECT_EQ(std::wstring(text), L"描画先のウィンドウハンドルを取得できません。");
+    // The warning icon (its control is 0x14 on Windows, 1088 under Wine) and a single OK button.
+    LRESULT icon = SendDlgItemMessageW(box, 0x14, STM_GETICON, 0, 0);
+    if (icon == 0) icon = SendDlgItemMessageW(box, 1088, STM_GETICON, 0, 0);
+    EXPECT_EQ(reinterpret_cast<HICON>(icon), LoadIconW(nullptr, IDI_WARNING));
+    EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
+    EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    EXPECT_EQ(static_cast<int16_t>(code), kFalse);
+    EXPECT_TRUE(LockIsFree());
+}
+
 TEST(Win32GradientPort, SystemColourReferencesTakeTheCurrentScheme) {
     Win32GradientPort port;
     clsGradient g(port);
