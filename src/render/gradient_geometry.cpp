@@ -70,16 +70,18 @@ std::vector<LinePoint> SweepLines(float angle, int32_t w, int32_t h) {
     const float extentX = static_cast<float>(std::fabs(static_cast<double>(p0.x) - p1.x));
     const bool steep = extentY >= extentX;
 
-    // Start on the Color1 side, just at or outside the area, and step towards the other.
+    // The first line lies on the Color1 side, touching the area's edge from
+    // outside; the sweep steps towards the other side. The ranges are taken
+    // from the stored angle, not the turn.
     const double maxX = std::max(p0.x, p1.x), minX = std::min(p0.x, p1.x);
     const double maxY = std::max(p0.y, p1.y), minY = std::min(p0.y, p1.y);
     float offX = 0, offY = 0;
     int16_t stepX = 0, stepY = 0;
-    const bool toRight = angle >= 0 && angle <= 90;
-    const bool upLeft = angle > 90 && angle <= 180;
-    const bool downLeft = angle > 180 && angle <= 270;
+    const bool quarter1 = angle >= 0 && angle <= 90;
+    const bool quarter2 = angle > 90 && angle <= 180;
+    const bool quarter3 = angle > 180 && angle <= 270;
     if (steep) {
-        if (upLeft || downLeft) {
+        if (quarter2 || quarter3) {
             offX = static_cast<float>(w - minX);
             stepX = -1;
         } else {
@@ -87,7 +89,7 @@ std::vector<LinePoint> SweepLines(float angle, int32_t w, int32_t h) {
             stepX = 1;
         }
     } else {
-        if (toRight || upLeft) {
+        if (quarter1 || quarter2) {
             offY = static_cast<float>(h - minY);
             stepY = -1;
         } else {

@@ -121,13 +121,5 @@ TEST(ClsGradientProperties, AngleIsReducedIntoOneTurn) {
     }
 }
 
-TEST(ClassicSystemColor, KnownEntriesAndOutOfRange) {
-    EXPECT_EQ(ClassicSystemColor(5), 0x00FFFFFF);   // window
-    EXPECT_EQ(ClassicSystemColor(15), 0x00C8D0D4);  // button face
-    EXPECT_EQ(ClassicSystemColor(24), 0x00E1FFFF);  // tooltip background
-    EXPECT_EQ(ClassicSystemColor(25), 0);
-    EXPECT_EQ(ClassicSystemColor(-1), 0);
-}
-
 }  // namespace
 }  // namespace lvx

@@ -74,8 +74,10 @@ public:
         EXPECT_NE(current, pen) << "pen deleted while selected";
         EXPECT_EQ(livePens.erase(pen), 1u);
     }
+    bool warningFails = false;
     void ShowWarning(std::string_view text, std::string_view title) override {
         warnings.push_back(std::string(title) + ": " + std::string(text));
+        if (warningFails) throw std::runtime_error("no box");
     }
 
 private:
@@ -170,6 +172,16 @@ TEST(ClsGradientDraw, ATargetErrorIsShownAndTheLockLifted) {
         EXPECT_EQ(gdi.warnings[0], "Lumvex_K47: 描画先のデバイスコンテキストを取得できません。");
         EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{kWindow, 0}));
         EXPECT_EQ(gdi.lineCount, 0);
+    }
+    {
+        // Even a box that cannot be shown leaves no lock behind.
+        FakeGdi gdi;
+        gdi.warningFails = true;
+        clsGradient g(gdi);
+        HandleTarget noDc(kWindow, 0);
+        EXPECT_EQ(g.Draw(noDc), kFalse);
+        EXPECT_EQ(gdi.warnings.size(), 1u);
+        EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{kWindow, 0}));
     }
 }
 
