@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <string>
 
 #include "render/gradient_geometry.h"
 #include "settings/number_rules.h"
@@ -127,6 +128,8 @@ int32_t clsGradient::DrawLines(GdiHandle hdc, int32_t w, int32_t h) {
 
 int16_t clsGradient::Draw(GradientTarget& picObj) {
     bool drawn = false;
+    bool failed = false;
+    std::string error;
     try {
         const GdiHandle window = picObj.WindowHandle();
         port_.LockUpdates(window);
@@ -136,11 +139,19 @@ int16_t clsGradient::Draw(GradientTarget& picObj) {
             drawn = DrawLines(picObj.DeviceContext(), w, h) > 0;
         }
     } catch (const std::exception& e) {
-        drawn = false;
-        port_.ShowWarning(e.what(), kAppTitle);
+        failed = true;
+        error = e.what();
     } catch (...) {
+        failed = true;
+        error = "描画中に不明なエラーが発生しました。";
+    }
+    if (failed) {
         drawn = false;
-        port_.ShowWarning("描画中に不明なエラーが発生しました。", kAppTitle);
+        // Nothing may keep the lock on: a box that fails is passed over.
+        try {
+            port_.ShowWarning(error, kAppTitle);
+        } catch (...) {
+        }
     }
     port_.LockUpdates(0);
     return drawn ? kTrue : kFalse;

@@ -119,7 +119,8 @@ public:
     float Angle() const { return angle_; }
 
     // The lines and colours that Draw would paint on a w x h client area.
-    // Throws std::overflow_error when a coordinate or count leaves 32 bits.
+    // Throws std::overflow_error when a coordinate leaves 32 bits, and
+    // std::length_error for an area too large to hold its lines (2^24 points).
     GradientLines PlanLines(int32_t w, int32_t h) const;
 
 private:

@@ -13,6 +13,9 @@ namespace {
 // 3.14159265358979 / 180: a shade below pi / 180; the drawn angles depend on it.
 constexpr double kRadiansPerDegree = 0.017453292519943278;
 
+// Points the line list can hold: enough for an area millions of pixels wide.
+constexpr int64_t kMaxPoints = int64_t{1} << 24;
+
 int32_t Nearest(double value) {
     auto r = NearestInt32(value);
     if (!r) throw std::overflow_error("gradient coordinate out of range");
@@ -67,16 +70,18 @@ std::vector<LinePoint> SweepLines(float angle, int32_t w, int32_t h) {
     const float extentX = static_cast<float>(std::fabs(static_cast<double>(p0.x) - p1.x));
     const bool steep = extentY >= extentX;
 
-    // Start on the Color1 side, just at or outside the area, and step towards the other.
+    // The first line lies on the Color1 side, touching the area's edge from
+    // outside; the sweep steps towards the other side. The ranges are taken
+    // from the stored angle, not the turn.
     const double maxX = std::max(p0.x, p1.x), minX = std::min(p0.x, p1.x);
     const double maxY = std::max(p0.y, p1.y), minY = std::min(p0.y, p1.y);
     float offX = 0, offY = 0;
     int16_t stepX = 0, stepY = 0;
-    const bool toRight = angle >= 0 && angle <= 90;
-    const bool upLeft = angle > 90 && angle <= 180;
-    const bool downLeft = angle > 180 && angle <= 270;
+    const bool quarter1 = angle >= 0 && angle <= 90;
+    const bool quarter2 = angle > 90 && angle <= 180;
+    const bool quarter3 = angle > 180 && angle <= 270;
     if (steep) {
-        if (upLeft || downLeft) {
+        if (quarter2 || quarter3) {
             offX = static_cast<float>(w - minX);
             stepX = -1;
         } else {
@@ -84,7 +89,7 @@ std::vector<LinePoint> SweepLines(float angle, int32_t w, int32_t h) {
             stepX = 1;
         }
     } else {
-        if (toRight || upLeft) {
+        if (quarter1 || quarter2) {
             offY = static_cast<float>(h - minY);
             stepY = -1;
         } else {
@@ -93,17 +98,29 @@ std::vector<LinePoint> SweepLines(float angle, int32_t w, int32_t h) {
         }
     }
 
+    const LinePoint first0{Nearest(static_cast<double>(offX) + p0.x), Nearest(static_cast<double>(offY) + p0.y)};
+    const LinePoint first1{Nearest(static_cast<double>(offX) + p1.x), Nearest(static_cast<double>(offY) + p1.y)};
+
+    // Every line is one pixel further on; after at most span + 2 of them both
+    // ends lie past the far edge. The list is sized once from that bound, and
+    // an area that would need more than the list can hold fails up front
+    // instead of exhausting memory point by point.
+    const int64_t span = stepX > 0   ? static_cast<int64_t>(w) - std::min(first0.x, first1.x)
+                         : stepX < 0 ? static_cast<int64_t>(std::max(first0.x, first1.x))
+                         : stepY > 0 ? static_cast<int64_t>(h) - std::min(first0.y, first1.y)
+                                     : static_cast<int64_t>(std::max(first0.y, first1.y));
+    const int64_t bound = 2 * (span + 3);
+    if (bound > kMaxPoints) throw std::length_error("gradient needs more lines than the list can hold");
+
     std::vector<LinePoint> points;
-    points.reserve(1000);
-    points.push_back({Nearest(static_cast<double>(offX) + p0.x), Nearest(static_cast<double>(offY) + p0.y)});
-    points.push_back({Nearest(static_cast<double>(offX) + p1.x), Nearest(static_cast<double>(offY) + p1.y)});
+    points.reserve(static_cast<size_t>(bound));
+    points.push_back(first0);
+    points.push_back(first1);
 
     // Each point is the one two places back moved one pixel; the sweep ends
     // once the two newest points both lie past the far edge.
     for (bool finished = false; !finished;) {
-        if (points.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-            throw std::overflow_error("too many gradient points");
-        }
+        if (static_cast<int64_t>(points.size()) >= bound) throw std::length_error("gradient sweep overran");
         const LinePoint& back2 = points[points.size() - 2];
         points.push_back({Step(back2.x, stepX), Step(back2.y, stepY)});
         const LinePoint& newest = points[points.size() - 1];

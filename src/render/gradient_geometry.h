@@ -23,8 +23,8 @@ float ReduceDegrees(double degrees);
 void RotatePoint(const GuidePoint& centre, GuidePoint& point, float degrees);
 
 // The end points of every line for a w x h area at the given angle, in
-// drawing order. Throws std::overflow_error when a point or the count leaves
-// 32 bits.
+// drawing order. Throws std::overflow_error when a point leaves 32 bits and
+// std::length_error when the area needs more than 2^24 points.
 std::vector<LinePoint> SweepLines(float angle, int32_t w, int32_t h);
 
 // Number of colours the lines of n points are given: n / 2 to the nearest,

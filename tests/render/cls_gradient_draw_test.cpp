@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "render/classic_colors.h"
+#include "render/cls_gradient.h"
+#include "settings/settings.h"
+
+namespace lvx {
+namespace {
+
+constexpr GdiHandle kWindow = 0x1000;
+constexpr GdiHandle kDc = 0x2000;
+constexpr GdiHandle kFormerPen = 0x3000;
+
+// A device context with one current object, pens numbered from 0x5000; every
+// call is logged, and a call can be made to fail by throwing.
+class FakeGdi : public GradientPort {
+public:
+    int32_t right = 100, bottom = 100;
+    bool rectOk = true;
+    std::vector<std::string> log;
+    std::vector<std::string> warnings;
+    std::set<GdiHandle> livePens;
+    std::vector<int32_t> penColors;
+    GdiHandle current = kFormerPen;
+    std::vector<GdiHandle> locks;
+    std::function<void(const std::string&)> failOn;  // may throw for the named call
+    int lineCount = 0;
+
+    int32_t SystemColor(int32_t index) override { return ClassicSystemColor(index); }
+    void LockUpdates(GdiHandle window) override {
+        locks.push_back(window);
+        Log("lock");
+    }
+    bool ReadClientRect(GdiHandle window, int32_t& r, int32_t& b) override {
+        EXPECT_EQ(window, kWindow);
+        Log("rect");
+        r = right;
+        b = bottom;
+        return rectOk;
+    }
+    GdiHandle CreateSolidPen(int32_t color) override {
+        Log("pen");
+        GdiHandle pen = 0x5000 + penColors.size();
+        penColors.push_back(color);
+        livePens.insert(pen);
+        return pen;
+    }
+    GdiHandle SelectIntoDc(GdiHandle dc, GdiHandle object) override {
+        EXPECT_EQ(dc, kDc);
+        Log("select");
+        GdiHandle old = current;
+        current = object;
+        return old;
+    }
+    void MoveTo(GdiHandle dc, int32_t, int32_t) override {
+        EXPECT_EQ(dc, kDc);
+        Log("move");
+    }
+    void DrawLineTo(GdiHandle dc, int32_t, int32_t) override {
+        EXPECT_EQ(dc, kDc);
+        EXPECT_NE(current, kFormerPen);
+        Log("line");
+        ++lineCount;
+    }
+    void DeletePen(GdiHandle pen) override {
+        Log("delete");
+        EXPECT_NE(current, pen) << "pen deleted while selected";
+        EXPECT_EQ(livePens.erase(pen), 1u);
+    }
+    bool warningFails = false;
+    void ShowWarning(std::string_view text, std::string_view title) override {
+        warnings.push_back(std::string(title) + ": " + std::string(text));
+        if (warningFails) throw std::runtime_error("no box");
+    }
+
+private:
+    void Log(const std::string& call) {
+        if (failOn) failOn(call);
+        log.push_back(call);
+    }
+};
+
+int Count(const std::vector<std::string>& log, const std::string& call) {
+    return static_cast<int>(std::count(log.begin(), log.end(), call));
+}
+
+TEST(ClsGradientDraw, DrawsEveryLineWithItsOwnPenInsideTheLock) {
+    FakeGdi gdi;
+    clsGradient g(gdi);
+    g.Angle(0);
+    HandleTarget target(kWindow, kDc);
+    EXPECT_EQ(g.Draw(target), kTrue);
+
+    // lock, rect, then six calls per line in this order, then the unlock.
+    ASSERT_EQ(gdi.log.size(), 2u + 6u * 102u + 1u);
+    EXPECT_EQ(gdi.log[0], "lock");
+    EXPECT_EQ(gdi.log[1], "rect");
+    const std::vector<std::string> perLine = {"move", "pen", "select", "line", "select", "delete"};
+    for (size_t k = 0; k < 102; ++k) {
+        ASSERT_EQ(std::vector<std::string>(gdi.log.begin() + 2 + 6 * k, gdi.log.begin() + 8 + 6 * k), perLine) << k;
+    }
+    EXPECT_EQ(gdi.log.back(), "lock");
+    EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{kWindow, 0}));
+    EXPECT_TRUE(gdi.livePens.empty());
+    EXPECT_EQ(gdi.current, kFormerPen);
+    std::vector<int32_t> table;
+    clsGradient::BlendColors(0x00FFFFD0, 0x00400000, 102, table);
+    EXPECT_EQ(gdi.penColors, table);
+    EXPECT_TRUE(gdi.warnings.empty());
+}
+
+TEST(ClsGradientDraw, AnOddPointCountDrawsThePairedLinesOnly) {
+    FakeGdi gdi;
+    clsGradient g(gdi);  // 315 on creation: 405 points
+    HandleTarget target(kWindow, kDc);
+    EXPECT_EQ(g.Draw(target), kTrue);
+    EXPECT_EQ(gdi.lineCount, 202);
+    EXPECT_EQ(gdi.penColors.size(), 202u);
+    EXPECT_EQ(gdi.penColors.back(), 0x00400000);
+}
+
+TEST(ClsGradientDraw, NarrowOrUnreadableAreasDrawNothing) {
+    struct Case {
+        int32_t w, h;
+        bool ok;
+    } cases[] = {{1, 100, true}, {100, 1, true}, {0, 0, true}, {-5, 50, true}, {100, 100, false}};
+    for (const Case& c : cases) {
+        FakeGdi gdi;
+        gdi.right = c.w;
+        gdi.bottom = c.h;
+        gdi.rectOk = c.ok;
+        clsGradient g(gdi);
+        HandleTarget target(kWindow, 0);  // the DC is never asked for
+        EXPECT_EQ(g.Draw(target), kFalse);
+        EXPECT_EQ(gdi.log, (std::vector<std::string>{"lock", "rect", "lock"}));
+        EXPECT_EQ(gdi.locks.back(), 0u);
+        EXPECT_TRUE(gdi.warnings.empty());
+    }
+    FakeGdi gdi;
+    gdi.right = gdi.bottom = 2;
+    clsGradient g(gdi);
+    g.Angle(0);
+    HandleTarget target(kWindow, kDc);
+    EXPECT_EQ(g.Draw(target), kTrue);
+    EXPECT_EQ(gdi.lineCount, 4);
+}
+
+TEST(ClsGradientDraw, ATargetErrorIsShownAndTheLockLifted) {
+    {
+        FakeGdi gdi;
+        clsGradient g(gdi);
+        HandleTarget noWindow(0, kDc);
+        EXPECT_EQ(g.Draw(noWindow), kFalse);
+        ASSERT_EQ(gdi.warnings.size(), 1u);
+        EXPECT_EQ(gdi.warnings[0], "Lumvex_K47: 描画先のウィンドウハンドルを取得できません。");
+        EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{0}));
+        EXPECT_EQ(gdi.lineCount, 0);
+    }
+    {
+        FakeGdi gdi;
+        clsGradient g(gdi);
+        HandleTarget noDc(kWindow, 0);
+        EXPECT_EQ(g.Draw(noDc), kFalse);
+        ASSERT_EQ(gdi.warnings.size(), 1u);
+        EXPECT_EQ(gdi.warnings[0], "Lumvex_K47: 描画先のデバイスコンテキストを取得できません。");
+        EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{kWindow, 0}));
+        EXPECT_EQ(gdi.lineCount, 0);
+    }
+    {
+        // Even a box that cannot be shown leaves no lock behind.
+        FakeGdi gdi;
+        gdi.warningFails = true;
+        clsGradient g(gdi);
+        HandleTarget noDc(kWindow, 0);
+        EXPECT_EQ(g.Draw(noDc), kFalse);
+        EXPECT_EQ(gdi.warnings.size(), 1u);
+        EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{kWindow, 0}));
+    }
+}
+
+TEST(ClsGradientDraw, AFailureWhileDrawingGivesZeroWithPensFreedAndTheFormerPenBack) {
+    for (const std::string& failing : {std::string("line"), std::string("move"), std::string("pen"),
+                                       std::string("select")}) {
+        FakeGdi gdi;
+        int calls = 0;
+        gdi.failOn = [&](const std::string& call) {
+            if (call == failing && ++calls == 7) throw std::runtime_error("device lost");
+        };
+        clsGradient g(gdi);
+        HandleTarget target(kWindow, kDc);
+        EXPECT_EQ(g.Draw(target), kFalse) << failing;
+        EXPECT_TRUE(gdi.livePens.empty()) << failing;
+        EXPECT_EQ(gdi.current, kFormerPen) << failing;
+        EXPECT_EQ(gdi.locks.back(), 0u) << failing;
+        EXPECT_TRUE(gdi.warnings.empty()) << failing;  // DrawLines keeps its errors to itself
+        EXPECT_LT(gdi.lineCount, 7) << failing;
+    }
+}
+
+TEST(ClsGradientDraw, AGeometryOverflowDrawsNothingAndGivesFalse) {
+    FakeGdi gdi;
+    gdi.right = gdi.bottom = 2000000000;
+    clsGradient g(gdi);
+    HandleTarget target(kWindow, kDc);
+    EXPECT_EQ(g.Draw(target), kFalse);
+    EXPECT_EQ(Count(gdi.log, "pen"), 0);
+    EXPECT_TRUE(gdi.warnings.empty());
+    EXPECT_EQ(gdi.locks.back(), 0u);
+}
+
+}  // namespace
+}  // namespace lvx
