@@ -61,6 +61,18 @@ struct PreviewWindow {
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
+// A 32-bit picture whose first row is the top one.
+BITMAPINFO TopDownInfo(int32_t width, int32_t height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 // A 32-bit top-down DIB section, selected into a new memory DC.
 struct Surface {
     HDC dc = nullptr;
@@ -69,13 +81,7 @@ struct Surface {
     uint32_t* bits = nullptr;
 
     Surface(int32_t width, int32_t height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownInfo(width, height);
         void* memory = nullptr;
         bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
         dc = CreateCompatibleDC(nullptr);
@@ -224,13 +230,7 @@ std::vector<int32_t> Lvx_R_PicturePixels() {
     HBITMAP picture = MakePicture();
     if (picture == nullptr) return {};
     std::vector<int32_t> pixels(static_cast<size_t>(kPreviewPictureWidth) * kPreviewPictureHeight);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kPreviewPictureWidth;
-    info.bmiHeader.biHeight = -kPreviewPictureHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownInfo(kPreviewPictureWidth, kPreviewPictureHeight);
     HDC dc = GetDC(nullptr);
     int rows = GetDIBits(dc, picture, 0, kPreviewPictureHeight, pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
