@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "settings/number_rules.h"
+#include "common/number_rules.h"
 
 namespace lvx {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "render/gradient_geometry.h"
-#include "settings/number_rules.h"
+#include "common/number_rules.h"
 #include "settings/settings.h"
 
 namespace lvx {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "settings/number_rules.h"
+#include "common/number_rules.h"
 
 namespace lvx::gradient {
 namespace {

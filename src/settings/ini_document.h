@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/cp932.h"
+
 namespace lvx {
 
 class IniDocument {
@@ -50,10 +52,5 @@ private:
 
 // Case-insensitive comparison of code-page-932 names (ASCII letters only).
 bool NamesEqual(std::string_view a, std::string_view b);
-
-// True when byte c starts a double-byte character in code page 932.
-inline bool IsLeadByte932(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
 
 }  // namespace lvx

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "settings/ini_document.h"
-#include "settings/number_rules.h"
+#include "common/number_rules.h"
 
 namespace lvx {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "settings/ini_document.h"
-#include "settings/number_rules.h"
+#include "common/cp932.h"
+#include "common/number_rules.h"
 
 namespace lvx {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "settings/settings_file.h"
 #include "settings/win32/settings_port_win32.h"
-#include "settings/win32/text_win32.h"
+#include "common/win32/text_win32.h"
 
 namespace lvx::win32 {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/fake_settings_port.h"
-#include "settings/number_rules.h"
+#include "common/number_rules.h"
 
 namespace lvx {
 namespace {

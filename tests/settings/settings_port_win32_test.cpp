@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/win32/text_win32.h"
+#include "common/win32/text_win32.h"
 
 namespace lvx::win32 {
 namespace {

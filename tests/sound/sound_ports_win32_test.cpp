@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "settings/win32/text_win32.h"
+#include "common/win32/text_win32.h"
 #include "sound/sound_02.h"
 #include "sound_media.h"
 

@@ -8,7 +8,7 @@
 #include "commands.h"
 #include "render/classic_colors.h"
 #include "render/cls_gradient.h"
-#include "settings/number_rules.h"
+#include "common/number_rules.h"
 
 namespace lvx::tool {
 namespace {

@@ -8,7 +8,7 @@
 #include "app/win32/lvx_r_win32.h"
 #include "dialog/win32/lvx_p_win32.h"
 #include "saver/win32/lvx_s_win32.h"
-#include "settings/win32/text_win32.h"
+#include "common/win32/text_win32.h"
 
 namespace lvx::win32 {
 

@@ -9,7 +9,7 @@
 #include "app/win32/app_port_win32.h"
 #include "render/cls_gradient.h"
 #include "render/win32/gradient_port_win32.h"
-#include "settings/number_rules.h"
+#include "common/number_rules.h"
 #include "settings/settings.h"
 
 namespace lvx::win32 {

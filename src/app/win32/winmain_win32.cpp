@@ -4,7 +4,7 @@
 #include "app/lvx_b.h"
 #include "app/win32/app_port_win32.h"
 #include "settings/win32/settings_port_win32.h"
-#include "settings/win32/text_win32.h"
+#include "common/win32/text_win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     lvx::win32::Win32AppPort app;

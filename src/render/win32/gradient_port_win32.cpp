@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "settings/win32/text_win32.h"
+#include "common/win32/text_win32.h"
 
 namespace lvx::win32 {
 

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "settings/win32/text_win32.h"
+#include "common/win32/text_win32.h"
 
 namespace lvx::win32 {
 namespace {

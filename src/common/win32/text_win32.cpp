@@ -1,4 +1,4 @@
-#include "settings/win32/text_win32.h"
+#include "common/win32/text_win32.h"
 
 #include <windows.h>
 

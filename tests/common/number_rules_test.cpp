@@ -1,4 +1,4 @@
-#include "settings/number_rules.h"
+#include "common/number_rules.h"
 
 #include <gtest/gtest.h>
 
