@@ -113,7 +113,8 @@ void Main(std::string_view argText, Settings& settings, AppPort& app, SettingsPo
         return;  // the preview window, if any, keeps the process alive
     }
 
-    Load_ini_File(settings, files);
+    // The dialog keeps a music file that cannot be opened right now.
+    Load_ini_File(settings, files, letter == "C");
 
     ModeChoice choice = ChooseMode(argText, letter == "A" && Is_WinNT(app) == kTrue);
     switch (choice.action) {

@@ -69,12 +69,12 @@ void ReadD(int16_t& field, std::string_view k, int16_t fallback, SettingsPort& p
 
 }  // namespace
 
-void Load_ini_File(Settings& s, SettingsPort& port) {
+void Load_ini_File(Settings& s, SettingsPort& port, bool keepMusicChoice) {
     ReadD(s.BgmKind, key::BgmKind, 0, port);
     ReadD(s.BgmRepeat, key::BgmRepeat, 0, port);
 
     std::string file = Read(key::BgmFile, port);
-    if (file.empty() || File_Exists(file, port) == kFalse) {
+    if (file.empty() || (!keepMusicChoice && File_Exists(file, port) == kFalse)) {
         s.BgmFile.clear();
         if (s.BgmKind == 2) s.BgmKind = 0;
     } else {
@@ -116,7 +116,7 @@ void Load_ini_File(Settings& s, SettingsPort& port) {
     s.PictureCount = 12;
 }
 
-bool Set_ini_File(Settings& s, const DialogValues& dialog, SettingsPort& port) {
+bool Set_ini_File(Settings& s, const DialogValues& dialog, SettingsPort& port, SaveFailure* why) {
     if (auto number = ParseDecimal(dialog.bgmRepeatText)) {
         if (auto v = NearestInt16(*number)) s.BgmRepeat = *v;
     } else {
@@ -138,6 +138,7 @@ bool Set_ini_File(Settings& s, const DialogValues& dialog, SettingsPort& port) {
     doc.Set(kSection, key::Shape, NumberText(s.Shape));
     bool saved = port.ReplaceFileBytes(path, doc.Bytes());
     ApiResult = saved ? 1 : 0;
+    if (why != nullptr) *why = saved ? SaveFailure::None : SaveFailure::CannotWrite;
     return saved;
 }
 

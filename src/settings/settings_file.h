@@ -59,8 +59,11 @@ std::string Put_ini_String(std::string_view section, std::string_view key, std::
 // True (-1) when the file can be opened for reading; a trailing "\" is dropped first.
 int16_t File_Exists(std::string_view path, SettingsPort& port);
 
-// Fills settings from the file, with every default and bound.
-void Load_ini_File(Settings& settings, SettingsPort& port);
+// Fills settings from the file, with every default and bound. The saver
+// forgets a music file that cannot be opened now; the settings dialog passes
+// keepMusicChoice so that a drive that is only unplugged does not cost the
+// user the choice (kind 2 and the path stay as stored).
+void Load_ini_File(Settings& settings, SettingsPort& port, bool keepMusicChoice = false);
 
 // The four values that live in the settings dialog's controls.
 struct DialogValues {
@@ -70,8 +73,17 @@ struct DialogValues {
     int32_t swatchColor = 0;    // fill of lbl_B_C
 };
 
+// Why a save did not reach the file.
+enum class SaveFailure {
+    None,
+    CannotRead,    // the file exists but cannot be read: replacing it would lose it
+    ReadOnlyFile,  // the user protected the file
+    CannotWrite,   // the folder cannot be written, the disk is full, ...
+};
+
 // Writes all ten keys in one replace of the file. Only BgmRepeat changes in
-// settings. Returns whether the file now holds them.
-bool Set_ini_File(Settings& settings, const DialogValues& dialog, SettingsPort& port);
+// settings. Returns whether the file now holds them; why tells what failed.
+bool Set_ini_File(Settings& settings, const DialogValues& dialog, SettingsPort& port,
+                  SaveFailure* why = nullptr);
 
 }  // namespace lvx

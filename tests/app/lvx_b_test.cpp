@@ -39,7 +39,7 @@ public:
     }
     void OpenPreview(int32_t host) override { calls.push_back("preview " + std::to_string(host)); }
     void ShowSettingsDialog(Settings& s) override {
-        calls.push_back("dialog size=" + std::to_string(s.PictureSize));
+        calls.push_back("dialog size=" + std::to_string(s.PictureSize) + " bgm=" + std::to_string(s.BgmKind));
     }
     void RunSaver(Settings& s, bool saverMode) override {
         calls.push_back(std::string("saver ") + (saverMode ? "S" : "empty") + " count=" + std::to_string(s.PictureCount));
@@ -84,7 +84,20 @@ TEST(Main, EmptyTextRunsTheSaverWithTheCursorVisible) {
 TEST(Main, SettingsModeOpensTheDialogThenEnds) {
     for (const char* arg : {"/c", "/C", "/c:4711"}) {
         SCOPED_TRACE(arg);
-        EXPECT_EQ(RunMain(arg).calls, (Calls{kFindDialog, kFindSaver, "dialog size=214", "end"}));
+        EXPECT_EQ(RunMain(arg).calls, (Calls{kFindDialog, kFindSaver, "dialog size=214 bgm=0", "end"}));
+    }
+}
+
+TEST(Main, OnlyTheDialogKeepsAMusicFileThatIsAwayForNow) {
+    for (const char* arg : {"/c", "/s"}) {
+        SCOPED_TRACE(arg);
+        FakeAppPort app;
+        testing::FakeSettingsPort files;
+        files.files[testing::FakeSettingsPort::kIni] = "[Section]\r\n" + std::string(key::BgmKind) + "= 2\r\n" +
+                                                        std::string(key::BgmFile) + "=E:\\a.mp3\r\n";
+        Settings settings;
+        Main(arg, settings, app, files);
+        EXPECT_EQ(settings.BgmKind, arg[1] == 'c' ? 2 : 0);
     }
 }
 

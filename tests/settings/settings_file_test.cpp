@@ -127,6 +127,13 @@ TEST(LoadIniFile, MusicFileIsDroppedWhenItCannotBeOpened) {
     EXPECT_EQ(s.BgmKind, 1);
     EXPECT_EQ(s.BgmFile, "");
 
+    // The settings dialog keeps a choice whose file is away for now.
+    port.Ini() = "[Section]\r\n" + kind2 + file;
+    Settings kept;
+    Load_ini_File(kept, port, true);
+    EXPECT_EQ(kept.BgmKind, 2);
+    EXPECT_EQ(kept.BgmFile, "C:\\Music\\a.mp3");
+
     port.readable.insert("C:\\Music\\a.mp3");
     port.Ini() = "[Section]\r\n" + kind2 + file;
     s = LoadWith(port);
