@@ -5,6 +5,7 @@
 #include <string>
 
 #include "render/gradient_geometry.h"
+#include "render/line_raster.h"
 #include "common/number_rules.h"
 #include "settings/settings.h"
 
@@ -85,6 +86,22 @@ int32_t clsGradient::DrawLines(GdiHandle hdc, int32_t w, int32_t h) {
     GradientLines lines;
     try {
         lines = PlanLines(w, h);
+    } catch (...) {
+        return 0;
+    }
+
+    // A bitmap whose memory can be written gets the same pixels without a
+    // pen and a GDI call per line; the device context is left at the end of
+    // the last line, as LineTo leaves it.
+    try {
+        PixelSurface pixels;
+        if (port_.OpenPixels(hdc, pixels) && PaintLines(pixels, lines)) {
+            if (lines.LineCount() > 0) {
+                const LinePoint& end = lines.points[static_cast<size_t>(2 * lines.LineCount() - 1)];
+                port_.MoveTo(hdc, end.x, end.y);
+            }
+            return lines.DrawResult();
+        }
     } catch (...) {
         return 0;
     }

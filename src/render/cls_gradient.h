@@ -2,6 +2,7 @@
 // gradient of one-pixel lines over a window's client area.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -15,6 +16,16 @@ using GdiHandle = std::uintptr_t;
 
 // Title of the warning box that reports a failed Draw.
 inline constexpr std::string_view kAppTitle = "Lumvex_K47";
+
+// 32-bit pixels as a DIB section holds them (0x00RRGGBB), seen from the top
+// row down whatever their order in memory.
+struct PixelSurface {
+    uint32_t* topRow = nullptr;  // first pixel of the top row
+    int32_t width = 0;
+    int32_t height = 0;
+    std::ptrdiff_t rowStep = 0;  // pixels from a row to the one below (negative for bottom-up memory)
+    uint32_t* Row(int32_t y) const { return topRow + rowStep * y; }
+};
 
 // What the gradient needs of the platform: the system colours for the colour
 // setters, and the few GDI calls of Draw.
@@ -37,6 +48,15 @@ public:
     virtual void DeletePen(GdiHandle pen) = 0;
     // A modal warning box with an OK button; texts are UTF-8.
     virtual void ShowWarning(std::string_view text, std::string_view title) = 0;
+    // The pixels of the 32-bit bitmap selected into dc, flushed and ready to
+    // be written, when dc would put a line's pixels exactly where writing
+    // them into that memory does (no clipping, mapping, mirroring or mix mode
+    // of its own). False for any other device context, which gets the pens.
+    virtual bool OpenPixels(GdiHandle dc, PixelSurface& pixels) {
+        (void)dc;
+        (void)pixels;
+        return false;
+    }
 };
 
 // What Draw paints on: something that gives a window handle and a device

@@ -9,6 +9,7 @@
 
 #include "render/classic_colors.h"
 #include "render/cls_gradient.h"
+#include "render/line_raster.h"
 #include "settings/settings.h"
 
 namespace lvx {
@@ -59,9 +60,10 @@ public:
         current = object;
         return old;
     }
-    void MoveTo(GdiHandle dc, int32_t, int32_t) override {
+    void MoveTo(GdiHandle dc, int32_t x, int32_t y) override {
         EXPECT_EQ(dc, kDc);
         Log("move");
+        position = {x, y};
     }
     void DrawLineTo(GdiHandle dc, int32_t, int32_t) override {
         EXPECT_EQ(dc, kDc);
@@ -74,6 +76,16 @@ public:
         EXPECT_NE(current, pen) << "pen deleted while selected";
         EXPECT_EQ(livePens.erase(pen), 1u);
     }
+    // With pixels set, the DC holds a bitmap of that many words (100 x 100).
+    std::vector<uint32_t> pixels;
+    bool OpenPixels(GdiHandle dc, PixelSurface& surface) override {
+        EXPECT_EQ(dc, kDc);
+        Log("pixels");
+        if (pixels.empty()) return false;
+        surface = {pixels.data(), 100, static_cast<int32_t>(pixels.size() / 100), 100};
+        return true;
+    }
+    LinePoint position{};
     bool warningFails = false;
     void ShowWarning(std::string_view text, std::string_view title) override {
         warnings.push_back(std::string(title) + ": " + std::string(text));
@@ -98,13 +110,15 @@ TEST(ClsGradientDraw, DrawsEveryLineWithItsOwnPenInsideTheLock) {
     HandleTarget target(kWindow, kDc);
     EXPECT_EQ(g.Draw(target), kTrue);
 
-    // lock, rect, then six calls per line in this order, then the unlock.
-    ASSERT_EQ(gdi.log.size(), 2u + 6u * 102u + 1u);
+    // lock, rect, the DC holds no bitmap memory, then six calls per line in
+    // this order, then the unlock.
+    ASSERT_EQ(gdi.log.size(), 3u + 6u * 102u + 1u);
     EXPECT_EQ(gdi.log[0], "lock");
     EXPECT_EQ(gdi.log[1], "rect");
+    EXPECT_EQ(gdi.log[2], "pixels");
     const std::vector<std::string> perLine = {"move", "pen", "select", "line", "select", "delete"};
     for (size_t k = 0; k < 102; ++k) {
-        ASSERT_EQ(std::vector<std::string>(gdi.log.begin() + 2 + 6 * k, gdi.log.begin() + 8 + 6 * k), perLine) << k;
+        ASSERT_EQ(std::vector<std::string>(gdi.log.begin() + 3 + 6 * k, gdi.log.begin() + 9 + 6 * k), perLine) << k;
     }
     EXPECT_EQ(gdi.log.back(), "lock");
     EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{kWindow, 0}));
@@ -201,6 +215,51 @@ TEST(ClsGradientDraw, AFailureWhileDrawingGivesZeroWithPensFreedAndTheFormerPenB
         EXPECT_EQ(gdi.locks.back(), 0u) << failing;
         EXPECT_TRUE(gdi.warnings.empty()) << failing;  // DrawLines keeps its errors to itself
         EXPECT_LT(gdi.lineCount, 7) << failing;
+    }
+}
+
+TEST(ClsGradientDraw, ABitmapInMemoryGetsTheLinesWithoutPens) {
+    FakeGdi gdi;
+    gdi.pixels.assign(100 * 100, 0);
+    clsGradient g(gdi);
+    g.Angle(0);
+    HandleTarget target(kWindow, kDc);
+    EXPECT_EQ(g.Draw(target), kTrue);
+    // No pen, no line; the DC is left where the last line ends, as LineTo leaves it.
+    EXPECT_EQ(gdi.log, (std::vector<std::string>{"lock", "rect", "pixels", "move", "lock"}));
+    EXPECT_EQ(gdi.position, (LinePoint{101, -22}));
+    EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{kWindow, 0}));
+    std::vector<int32_t> table;
+    clsGradient::BlendColors(0x00FFFFD0, 0x00400000, 102, table);
+    int wrong = 0;
+    for (size_t i = 0; i < gdi.pixels.size(); ++i) wrong += gdi.pixels[i] != PixelOf(table[i % 100]);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(ClsGradientDraw, WhatTheMemoryCannotTakeFallsBackOrFails) {
+    {
+        // A palette colour goes to the pens, which know what it means.
+        FakeGdi gdi;
+        gdi.pixels.assign(100 * 100, 0);
+        clsGradient g(gdi);
+        g.Color1(0x01000003);
+        HandleTarget target(kWindow, kDc);
+        EXPECT_EQ(g.Draw(target), kTrue);
+        EXPECT_EQ(gdi.lineCount, 202);
+        EXPECT_EQ(std::count(gdi.pixels.begin(), gdi.pixels.end(), 0u), 100 * 100);
+    }
+    {
+        // A failure finding the memory is a failure of DrawLines: no box, false.
+        FakeGdi gdi;
+        gdi.failOn = [](const std::string& call) {
+            if (call == "pixels") throw std::runtime_error("no bitmap");
+        };
+        clsGradient g(gdi);
+        HandleTarget target(kWindow, kDc);
+        EXPECT_EQ(g.Draw(target), kFalse);
+        EXPECT_EQ(gdi.lineCount, 0);
+        EXPECT_TRUE(gdi.warnings.empty());
+        EXPECT_EQ(gdi.locks, (std::vector<GdiHandle>{kWindow, 0}));
     }
 }
 

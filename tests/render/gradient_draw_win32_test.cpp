@@ -16,14 +16,20 @@ namespace lvx::win32 {
 namespace {
 
 // The real port, with the warning box recorded instead of shown and every
-// pen it creates remembered.
+// pen it creates remembered. With pensOnly, bitmap memory is never written
+// and every drawing takes the pens.
 class ObservedPort : public Win32GradientPort {
 public:
     std::vector<std::string> warnings;
     std::vector<HGDIOBJ> pens;
-    std::function<void()> onFirstPen;
+    bool pensOnly = false;
+    // Called once Draw has planned its lines and starts to draw them.
+    std::function<void()> whileDrawing;
+    bool OpenPixels(GdiHandle dc, PixelSurface& pixels) override {
+        if (whileDrawing) whileDrawing();
+        return !pensOnly && Win32GradientPort::OpenPixels(dc, pixels);
+    }
     GdiHandle CreateSolidPen(int32_t color) override {
-        if (pens.empty() && onFirstPen) onFirstPen();
         GdiHandle pen = Win32GradientPort::CreateSolidPen(color);
         pens.push_back(FromGdiHandle<HGDIOBJ>(pen));
         return pen;
@@ -144,36 +150,50 @@ TEST_F(GradientDrawWin32, AtNinetyTheBottomRowShowsTheSecondEntry) {
 
 TEST_F(GradientDrawWin32, AtThreeFifteenEveryPixelIsWhereTheLinesPutIt) {
     for (auto [w, h] : {std::pair{100, 100}, std::pair{57, 31}, std::pair{2, 2}}) {
-        ObservedPort port;
-        clsGradient g(port);  // 315 on creation
-        PictureSurface surface(Window(w, h));
-        EXPECT_EQ(g.Draw(surface), kTrue);
-        const std::vector<int32_t> expected = Predict(g.PlanLines(w, h), w, h, 0);
-        int wrong = 0;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) wrong += surface.Pixel(x, y) != expected[static_cast<size_t>(y * w + x)];
+        for (bool pensOnly : {false, true}) {
+            ObservedPort port;
+            port.pensOnly = pensOnly;
+            clsGradient g(port);  // 315 on creation
+            PictureSurface surface(Window(w, h));
+            EXPECT_EQ(g.Draw(surface), kTrue);
+            const std::vector<int32_t> expected = Predict(g.PlanLines(w, h), w, h, 0);
+            int wrong = 0;
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) wrong += surface.Pixel(x, y) != expected[static_cast<size_t>(y * w + x)];
+            }
+            EXPECT_EQ(wrong, 0) << w << " x " << h << (pensOnly ? " with pens" : " in memory");
         }
-        EXPECT_EQ(wrong, 0) << w << " x " << h;
     }
 }
 
-TEST_F(GradientDrawWin32, DrawsIntoTheWindowsOwnDeviceContext) {
-    ObservedPort port;
-    clsGradient g(port);
-    g.Angle(0);
-    g.Color1(0x0000FF);
-    g.Color2(0xFF0000);
+// A window's DC holds no bitmap memory, so the pens draw. Windows discards
+// drawing into the window that Draw locks, so the pixels are read from a
+// shown window whose DC Draw is given while the lock falls on a hidden one
+// of the same size (as the preview does with its helper window). Drawing
+// into the locked window's own DC still succeeds and frees the lock; what
+// reaches the screen then is the platform's affair.
+TEST_F(GradientDrawWin32, DrawsIntoAWindowsDeviceContextWithPens) {
     std::vector<int32_t> table;
     clsGradient::BlendColors(0x0000FF, 0xFF0000, 102, table);
-
-    HWND hwnd = Window(100, 100, true);
-    HDC dc = GetDC(hwnd);
-    WindowTarget target(hwnd, dc);
-    EXPECT_EQ(g.Draw(target), kTrue);
-    for (int x : {0, 1, 37, 98, 99}) {
-        for (int y : {0, 50, 99}) EXPECT_EQ(static_cast<int32_t>(GetPixel(dc, x, y)), table[x]) << x << "," << y;
+    HWND locked = Window(100, 100);
+    HWND shown = Window(100, 100, true);
+    HDC dc = GetDC(shown);
+    for (HWND lockedWindow : {locked, shown}) {
+        ObservedPort port;
+        clsGradient g(port);
+        g.Angle(0);
+        g.Color1(0x0000FF);
+        g.Color2(0xFF0000);
+        WindowTarget target(lockedWindow, dc);
+        EXPECT_EQ(g.Draw(target), kTrue);
+        EXPECT_EQ(port.pens.size(), 102u);
+        EXPECT_TRUE(LockIsFree());
+        if (lockedWindow == shown) break;
+        for (int x : {0, 1, 37, 98, 99}) {
+            for (int y : {0, 50, 99}) EXPECT_EQ(static_cast<int32_t>(GetPixel(dc, x, y)), table[x]) << x << "," << y;
+        }
     }
-    ReleaseDC(hwnd, dc);
+    ReleaseDC(shown, dc);
 }
 
 TEST_F(GradientDrawWin32, APresentedPictureReachesTheWindow) {
@@ -197,6 +217,7 @@ TEST_F(GradientDrawWin32, APresentedPictureReachesTheWindow) {
 
 TEST_F(GradientDrawWin32, LeavesNoGdiObjectAndTheFormerPenSelected) {
     ObservedPort port;
+    port.pensOnly = true;
     clsGradient g(port);
     PictureSurface surface(Window(120, 80));
     HGDIOBJ formerPen = GetCurrentObject(surface.Dc(), OBJ_PEN);
@@ -218,14 +239,18 @@ TEST_F(GradientDrawWin32, LeavesNoGdiObjectAndTheFormerPenSelected) {
 }
 
 TEST_F(GradientDrawWin32, HoldsTheWindowLockOnlyWhileDrawing) {
-    ObservedPort port;
-    bool lockedWhileDrawing = false;
-    port.onFirstPen = [&] { lockedWhileDrawing = !LockIsFree(); };
-    clsGradient g(port);
-    PictureSurface surface(Window(40, 40));
-    EXPECT_EQ(g.Draw(surface), kTrue);
-    EXPECT_TRUE(lockedWhileDrawing);
-    EXPECT_TRUE(LockIsFree());
+    for (bool pensOnly : {false, true}) {
+        ObservedPort port;
+        port.pensOnly = pensOnly;
+        bool lockedWhileDrawing = false;
+        port.whileDrawing = [&] { lockedWhileDrawing = !LockIsFree(); };
+        clsGradient g(port);
+        PictureSurface surface(Window(40, 40));
+        EXPECT_EQ(g.Draw(surface), kTrue);
+        EXPECT_TRUE(lockedWhileDrawing);
+        EXPECT_TRUE(LockIsFree());
+        EXPECT_EQ(port.pens.empty(), !pensOnly);
+    }
 }
 
 TEST_F(GradientDrawWin32, AOnePixelWideAreaDrawsNothing) {

@@ -19,6 +19,7 @@ public:
     void DrawLineTo(GdiHandle dc, int32_t x, int32_t y) override;
     void DeletePen(GdiHandle pen) override;
     void ShowWarning(std::string_view text, std::string_view title) override;
+    bool OpenPixels(GdiHandle dc, PixelSurface& pixels) override;
 };
 
 inline GdiHandle ToGdiHandle(const void* handle) { return reinterpret_cast<GdiHandle>(handle); }
