@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <utility>
 #include <limits>
 #include <vector>
 
@@ -143,42 +145,133 @@ public:
             }
             return;
         }
-        // Along y: line 0's runs down the columns, grouped where neighbouring
-        // columns agree; every row then takes one colour per group.
-        struct Columns {
-            int32_t x0, x1;
-            Span run;
-        };
-        std::vector<Columns> groups;
+        // Along y: line 0's runs down the columns. Neighbouring columns that
+        // agree form a block that takes one colour per row; single-pixel
+        // columns whose pixel moves one row per column form a diagonal block
+        // that takes consecutive colours, copied from the table in one go.
+        std::vector<Block> blocks;
+        std::vector<int64_t> pixelRows;  // line 0's row in each column it crosses, when it has one per column
+        int32_t firstColumn = -1;
         for (int32_t x = 0; x < s.width; ++x) {
             const Span run = first_.CrossSection(true, x);
             if (run.Empty()) continue;
-            if (!groups.empty() && groups.back().x1 == x - 1 && groups.back().run.lo == run.lo &&
-                groups.back().run.hi == run.hi) {
-                groups.back().x1 = x;
-            } else {
-                groups.push_back({x, x, run});
-            }
+            if (firstColumn < 0) firstColumn = x;
+            if (first_.XMajor()) pixelRows.push_back(run.lo);
+            if (!blocks.empty() && blocks.back().x1 == x - 1 && Extend(blocks.back(), run)) continue;
+            blocks.push_back({x, x, run, 0});
         }
-        const uint32_t last = forward_.back();
+        // A staircase of short steps changes colour every pixel or two: there
+        // a branch-free look-up per pixel beats a fill per block.
+        if (first_.XMajor() && blocks.size() * 8 > pixelRows.size()) {
+            PaintStaircase(s, firstColumn, pixelRows);
+            return;
+        }
         for (int32_t y = 0; y < s.height; ++y) {
             uint32_t* row = s.Row(y);
-            for (const Columns& g : groups) {
-                int64_t k;
-                if (step_.y > 0) {
-                    if (y < g.run.lo || y > g.run.hi + count_ - 1) continue;
-                    k = y - g.run.lo;
+            for (const Block& b : blocks) {
+                if (b.slope == 0) {
+                    PaintBlock(row, y, b);
                 } else {
-                    if (y > g.run.hi || y < g.run.lo - count_ + 1) continue;
-                    k = g.run.hi - y;
+                    PaintDiagonal(row, y, b);
                 }
-                const uint32_t value = k < count_ ? forward_[static_cast<size_t>(k)] : last;
-                std::fill(row + g.x0, row + g.x1 + 1, value);
             }
         }
     }
 
 private:
+    // Columns x0 to x1 where line 0 covers rows run (slope 0), or covers the
+    // single row run.lo + slope * (x - x0) (slope +1 or -1).
+    struct Block {
+        int32_t x0, x1;
+        Span run;
+        int32_t slope;
+    };
+
+    // Takes the next column into the block when it fits; false otherwise.
+    static bool Extend(Block& b, Span run) {
+        const bool single = run.lo == run.hi && b.run.lo == b.run.hi;
+        if (b.slope == 0 && run.lo == b.run.lo && run.hi == b.run.hi) {
+            ++b.x1;
+            return true;
+        }
+        if (!single) return false;
+        if (b.slope != 0 && run.lo == b.run.lo + b.slope * (b.x1 + 1 - b.x0)) {
+            ++b.x1;
+            return true;
+        }
+        if (b.slope == 0 && b.x0 == b.x1 && std::llabs(run.lo - b.run.lo) == 1) {
+            b.slope = static_cast<int32_t>(run.lo - b.run.lo);
+            ++b.x1;
+            return true;
+        }
+        return false;
+    }
+
+    void PaintBlock(uint32_t* row, int64_t y, const Block& b) const {
+        int64_t k;
+        if (step_.y > 0) {
+            if (y < b.run.lo || y > b.run.hi + count_ - 1) return;
+            k = y - b.run.lo;
+        } else {
+            if (y > b.run.hi || y < b.run.lo - count_ + 1) return;
+            k = b.run.hi - y;
+        }
+        std::fill(row + b.x0, row + b.x1 + 1, forward_[static_cast<size_t>(std::min(k, count_ - 1))]);
+    }
+
+    // Column x0 + j shows colour start + rising * j, where that is a colour:
+    // a single pixel is covered by L lines at most, so no last-colour tail.
+    void PaintDiagonal(uint32_t* row, int64_t y, const Block& b) const {
+        const int64_t start = step_.y > 0 ? y - b.run.lo : b.run.lo - y;
+        const int64_t rising = step_.y > 0 ? -b.slope : b.slope;
+        const int64_t length = b.x1 - b.x0 + 1;
+        if (rising > 0) {
+            const int64_t from = std::max<int64_t>(0, -start), to = std::min(length - 1, count_ - 1 - start);
+            if (from <= to) {
+                const uint32_t* source = forward_.data() + (start + from);
+                std::copy(source, source + (to - from + 1), row + b.x0 + from);
+            }
+        } else {
+            const int64_t from = std::max<int64_t>(0, start - count_ + 1), to = std::min(length - 1, start);
+            const int64_t offset = count_ - 1 - start;
+            if (from <= to) {
+                const uint32_t* source = backward_.data() + (offset + from);
+                std::copy(source, source + (to - from + 1), row + b.x0 + from);
+            }
+        }
+    }
+
+    // Line 0 has one pixel in each of the columns from `first` on, in row
+    // pixelRows[x - first], so line k has it in row pixelRows[x - first] + k * step,
+    // and pixel (x, y) shows colour (y - that row) * step where that is a
+    // line's. That row moves monotonically with x, so the columns a row
+    // takes colours in are one range.
+    void PaintStaircase(const PixelSurface& s, int32_t first, const std::vector<int64_t>& pixelRows) const {
+        const bool rising = pixelRows.back() >= pixelRows.front();
+        const auto columnsWithRowIn = [&](int64_t lo, int64_t hi) {
+            // The columns whose line-0 row lies in [lo, hi], as [from, to).
+            if (rising) {
+                return std::pair{std::lower_bound(pixelRows.begin(), pixelRows.end(), lo) - pixelRows.begin(),
+                                 std::upper_bound(pixelRows.begin(), pixelRows.end(), hi) - pixelRows.begin()};
+            }
+            const std::greater<> falling;
+            return std::pair{std::lower_bound(pixelRows.begin(), pixelRows.end(), hi, falling) - pixelRows.begin(),
+                             std::upper_bound(pixelRows.begin(), pixelRows.end(), lo, falling) - pixelRows.begin()};
+        };
+        const uint32_t* table = forward_.data();
+        const int64_t* rows = pixelRows.data();
+        for (int32_t y = 0; y < s.height; ++y) {
+            uint32_t* out = s.Row(y) + first;
+            if (step_.y > 0) {
+                const auto [from, to] = columnsWithRowIn(y - count_ + 1, y);
+                for (auto i = from; i < to; ++i) out[i] = table[y - rows[i]];
+            } else {
+                const auto [from, to] = columnsWithRowIn(y, y + count_ - 1);
+                for (auto i = from; i < to; ++i) out[i] = table[rows[i] - y];
+            }
+        }
+    }
+
     void PaintRun(uint32_t* row, int64_t size, Span run, int32_t step) const {
         if (step > 0) {
             CopyClipped(row, size, run.lo, forward_.data(), count_);

@@ -115,7 +115,8 @@ TEST(RasteriseLine, CuttingKeepsExactlyThePixelsInside) {
         Pixels expected;
         const int64_t dx = int64_t{to.x} - from.x, dy = int64_t{to.y} - from.y;
         const bool xMajor = std::llabs(dx) >= std::llabs(dy);
-        const int64_t length = std::llabs(xMajor ? dx : dy), rise = xMajor ? dy : dx, dir = (xMajor ? dx : dy) < 0 ? -1 : 1;
+        const int64_t length = std::llabs(xMajor ? dx : dy), rise = xMajor ? dy : dx;
+        const int64_t dir = (xMajor ? dx : dy) < 0 ? -1 : 1;
         for (int64_t t = 0; t < length; ++t) {
             // round(t * rise / length), an exact half downwards
             const int64_t twice = 2 * t * rise + length - 1, den = 2 * length;
@@ -194,7 +195,9 @@ TEST(PaintLines, HandMadeLinesAndRefusals) {
     } cases[] = {
         {"no lines", {{}, {}}, true},
         {"a single line", {{{0, 0}, {9, 3}}, {0x0000FF}}, true},
-        {"lines in all directions", {{{0, 0}, {9, 3}, {8, 0}, {0, 9}, {5, -2}, {5, 20}}, {0x0000FF, 0x00FF00, 0xFF0000}}, true},
+        {"lines in all directions",
+         {{{0, 0}, {9, 3}, {8, 0}, {0, 9}, {5, -2}, {5, 20}}, {0x0000FF, 0x00FF00, 0xFF0000}},
+         true},
         {"one step of two pixels", {{{0, 0}, {0, 9}, {2, 0}, {2, 9}}, {1, 2}}, true},
         // Sweeps that stop inside the bitmap, each way, with lines of both kinds.
         {"short sweep right", {{{1, 0}, {3, 9}, {2, 0}, {4, 9}, {3, 0}, {5, 9}}, {1, 2, 3}}, true},
@@ -206,7 +209,9 @@ TEST(PaintLines, HandMadeLinesAndRefusals) {
         {"steep lines swept down", {{{2, 0}, {4, 9}, {2, 1}, {4, 10}, {2, 2}, {4, 11}}, {1, 2, 3}}, true},
         {"steep lines swept up", {{{7, 9}, {5, 0}, {7, 8}, {5, -1}, {7, 7}, {5, -2}}, {1, 2, 3}}, true},
         {"a palette colour", {{{0, 0}, {0, 9}, {1, 0}, {1, 9}}, {0x01000003, 0x00FF00}}, false},
-        {"a colour with the top bit", {{{0, 0}, {0, 9}, {1, 0}, {1, 9}}, {0x000000FF, static_cast<int32_t>(0x80000001)}}, false},
+        {"a colour with the top bit",
+         {{{0, 0}, {0, 9}, {1, 0}, {1, 9}}, {0x000000FF, static_cast<int32_t>(0x80000001)}},
+         false},
         {"too few colours", {{{0, 0}, {0, 9}, {1, 0}, {1, 9}}, {0x0000FF}}, false},
         {"an end beyond the range", {{{0, 0}, {0, 9}, {1, 0}, {1, kFar + 1}}, {1, 2}}, false},
     };

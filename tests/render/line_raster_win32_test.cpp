@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -166,7 +167,7 @@ TEST(LineRasterWin32, EveryLineHasThePixelsOfLineTo) {
             const double dx = offset(random), dy = i % 5 == 0 ? offset(random) / 1000.0 : offset(random);
             const double u = share(random);
             auto clampTo = [](double v) {
-                return static_cast<int32_t>(std::max<double>(-kMaxPixelCoordinate, std::min<double>(kMaxPixelCoordinate, v)));
+                return static_cast<int32_t>(std::clamp<double>(v, -kMaxPixelCoordinate, kMaxPixelCoordinate));
             };
             const LinePoint a{clampTo(through.x - u * dx), clampTo(through.y - u * dy)};
             const LinePoint b{clampTo(through.x + (1 - u) * dx), clampTo(through.y + (1 - u) * dy)};
