@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <sstream>
+#include <vector>
 
 #include "commands.h"
+#include "render/classic_colors.h"
+#include "render/cls_gradient.h"
 
 namespace lvx::tool {
 namespace {
@@ -70,6 +76,112 @@ TEST(LvxLines, AFailedGeometryReportsAZeroResult) {
     ToolRun r = Lvx(CmdLines, {"2000000000", "2000000000", "0"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "n=0 colours=0 result=0\n");
+}
+
+// A scratch folder for one test, removed with it.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        path_ = std::filesystem::temp_directory_path() /
+                ("lvx-render-" + std::to_string(getpid()) + "-" + std::to_string(++count_));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder() { std::filesystem::remove_all(path_); }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    static inline int count_ = 0;
+    std::filesystem::path path_;
+};
+
+struct Picture {
+    bool read = false;
+    png_uint_32 width = 0, height = 0;
+    std::vector<png_byte> rgb;
+    // 0x00BBGGRR, the way the colours were given.
+    int32_t At(png_uint_32 x, png_uint_32 y) const {
+        const png_byte* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return p[0] | p[1] << 8 | p[2] << 16;
+    }
+};
+
+Picture ReadPng(const std::string& file) {
+    Picture picture;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, file.c_str())) return picture;
+    picture.width = image.width;
+    picture.height = image.height;
+    // The file itself must be 8-bit RGB, no alpha, no palette.
+    const bool rgb = image.format == PNG_FORMAT_RGB;
+    image.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    picture.read = png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) != 0 && rgb;
+    return picture;
+}
+
+TEST(LvxRender, WritesThePictureAsAnRgbPng) {
+    ScratchFolder folder;
+    // At 0 degrees every column is its line's colour: red (0x0000FF) on the left.
+    const std::string file = folder.File("a.png");
+    ToolRun r = Lvx(CmdRender, {"5", "3", "0", "0x0000FF", "0xFF0000", file});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    Picture p = ReadPng(file);
+    ASSERT_TRUE(p.read);
+    ASSERT_EQ(p.width, 5u);
+    ASSERT_EQ(p.height, 3u);
+    HeadlessGradientPort port;
+    clsGradient g(port);
+    g.Angle(0);
+    g.Color1(0x0000FF);
+    g.Color2(0xFF0000);
+    const GradientLines lines = g.PlanLines(5, 3);
+    EXPECT_EQ(p.rgb[0], 255);
+    EXPECT_EQ(p.rgb[1], 0);
+    EXPECT_EQ(p.rgb[2], 0);
+    for (png_uint_32 y = 0; y < 3; ++y) {
+        for (png_uint_32 x = 0; x < 5; ++x) EXPECT_EQ(p.At(x, y), lines.colors[x]) << x << "," << y;
+    }
+}
+
+TEST(LvxRender, TheAngleAndSystemColoursGoThroughTheProperties) {
+    // -45 is 315: the classic window colour (white) top-left, the second colour bottom-right.
+    ScratchFolder folder;
+    ASSERT_EQ(Lvx(CmdRender, {"152", "112", "-45", "0x80000005", "0x400000", folder.File("a.png")}).code, 0);
+    ASSERT_EQ(Lvx(CmdRender, {"152", "112", "315.0", "16777215", "4194304", folder.File("b.png")}).code, 0);
+    Picture a = ReadPng(folder.File("a.png")), b = ReadPng(folder.File("b.png"));
+    ASSERT_TRUE(a.read && b.read);
+    EXPECT_EQ(a.rgb, b.rgb);
+    EXPECT_GT(a.At(0, 0) & 0xFF, 0xE0);
+    EXPECT_LT(a.At(151, 111) & 0xFF, 0x20);
+    EXPECT_GT(a.At(151, 111) >> 16, 0x40);
+}
+
+TEST(LvxRender, RejectsBadArgumentsAndWritesNothing) {
+    ScratchFolder folder;
+    const std::string file = folder.File("x.png");
+    for (Args args : {Args{"5", "5", "0", "0", "0"}, Args{"1", "5", "0", "0", "0", file}, Args{"5", "1", "0", "0", "0", file},
+                      Args{"5", "5", "x", "0", "0", file}, Args{"5", "5", "0", "0xZZ", "0", file},
+                      Args{"5", "5", "0", "0", "0", ""}, Args{"1000001", "2", "0", "0", "0", file},
+                      Args{"10000", "10000", "0", "0", "0", file}, Args{"5", "5", "0", "0x01000003", "0", file},
+                      Args{"5", "5", "0", "0", "0x80000020", file}, Args{"5", "5", "0", "0", "0", file, "more"}}) {
+        ToolRun r = Lvx(CmdRender, args);
+        EXPECT_EQ(r.code, 2) << testing::PrintToString(args);
+        EXPECT_EQ(r.err.rfind("usage: lvx render W H ANGLE COLOR1 COLOR2 OUT.png\n", 0), 0u);
+        EXPECT_FALSE(std::filesystem::exists(file));
+    }
+}
+
+TEST(LvxRender, AFileThatCannotBeWrittenIsOneLineAndExitOne) {
+    ScratchFolder folder;
+    for (const std::string& target : {folder.File("no/such/folder/x.png"), folder.File("")}) {
+        ToolRun r = Lvx(CmdRender, {"4", "4", "0", "0", "0xFFFFFF", target});
+        EXPECT_EQ(r.code, 1) << target;
+        EXPECT_EQ(r.err.rfind("lvx render: cannot write " + target + ": ", 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
 }
 
 }  // namespace
