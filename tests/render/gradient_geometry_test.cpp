@@ -29,6 +29,8 @@ struct Figure {
     LinePoint first0, first1, last0, last1;
 };
 
+void PrintTo(const Figure& f, std::ostream* os) { *os << f.w << " x " << f.h << " at " << f.angle; }
+
 class WorkedLines : public testing::TestWithParam<Figure> {};
 
 TEST_P(WorkedLines, FirstAndLastLinesCountsAndColours) {
@@ -54,7 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
         Figure{90, 100, 100, 204, 102, 204, {122, 100}, {-22, 100}, {122, -1}, {-22, -1}},
         Figure{315, 100, 100, 405, 202, 404, {-101, 101}, {0, -1}, {100, 101}, {201, -1}},
         Figure{0, 2, 2, 8, 4, 8, {0, 3}, {0, -1}, {3, 3}, {3, -1}},
-        Figure{0, 1000, 1000, 2004, 1002, 2004, {0, 1208}, {0, -208}, {1001, 1208}, {1001, -208}}));
+        Figure{0, 1000, 1000, 2004, 1002, 2004, {0, 1208}, {0, -208}, {1001, 1208}, {1001, -208}},
+        // Odd sizes: the centre is floor(W / 2), floor(H / 2).
+        Figure{0, 101, 100, 206, 103, 206, {0, 122}, {0, -22}, {102, 122}, {102, -22}},
+        Figure{90, 3, 7, 18, 9, 18, {7, 7}, {-5, 7}, {7, -1}, {-5, -1}},
+        Figure{180, 57, 31, 118, 59, 118, {57, -26}, {57, 56}, {-1, -26}, {-1, 56}},
+        Figure{270, 151, 113, 230, 115, 230, {-33, 0}, {183, 0}, {-33, 114}, {183, 114}},
+        Figure{315, 57, 31, 233, 116, 232, {-58, 44}, {0, -14}, {57, 44}, {115, -14}}));
 
 TEST(GradientLines, AtAngleZeroEveryLineIsVerticalAndOnePixelOn) {
     GradientLines l = Plan(0, 100, 100);
