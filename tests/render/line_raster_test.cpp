@@ -103,35 +103,6 @@ TEST(RasteriseLine, SetsThePixelsOfTheRule) {
     }
 }
 
-// Against a walk over every step of the line that keeps the steps inside:
-// the cut, worked out from the ends, must keep exactly those.
-TEST(RasteriseLine, CuttingKeepsExactlyThePixelsInside) {
-    std::mt19937 random(11);
-    for (int i = 0; i < 3000; ++i) {
-        const int32_t w = 1 + static_cast<int32_t>(random() % 40), h = 1 + static_cast<int32_t>(random() % 40);
-        std::uniform_int_distribution<int32_t> end(-30000, 30000), near(-20, 60);
-        const LinePoint from{i % 3 ? end(random) : near(random), end(random)};
-        const LinePoint to{end(random), i % 4 ? end(random) : near(random)};
-        Pixels expected;
-        const int64_t dx = int64_t{to.x} - from.x, dy = int64_t{to.y} - from.y;
-        const bool xMajor = std::llabs(dx) >= std::llabs(dy);
-        const int64_t length = std::llabs(xMajor ? dx : dy), rise = xMajor ? dy : dx;
-        const int64_t dir = (xMajor ? dx : dy) < 0 ? -1 : 1;
-        for (int64_t t = 0; t < length; ++t) {
-            // round(t * rise / length), an exact half downwards
-            const int64_t twice = 2 * t * rise + length - 1, den = 2 * length;
-            const int64_t minor = twice / den - (twice % den < 0 ? 1 : 0);
-            const int64_t x = xMajor ? from.x + dir * t : from.x + minor;
-            const int64_t y = xMajor ? from.y + minor : from.y + dir * t;
-            if (x >= 0 && x < w && y >= 0 && y < h) expected.insert({static_cast<int32_t>(x), static_cast<int32_t>(y)});
-        }
-        Memory memory(w, h);
-        ASSERT_TRUE(RasteriseLine(memory.Surface(), from, to, 1));
-        ASSERT_EQ(memory.Set(), expected) << w << " x " << h << ": (" << from.x << "," << from.y << ") to (" << to.x
-                                          << "," << to.y << ")";
-    }
-}
-
 GradientLines Plan(float angle, int32_t w, int32_t h, int32_t color1 = 0x00FFFFD0, int32_t color2 = 0x00400000) {
     HeadlessGradientPort port;
     clsGradient g(port);
