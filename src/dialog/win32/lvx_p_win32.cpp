@@ -266,12 +266,18 @@ void DialogWindow::CreateControls() {
                              Instance(), nullptr);
     if (combo_ != nullptr) {
         SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        // Make the closed box exactly as high as the layout wants.
-        RECT r{};
-        GetWindowRect(combo_, &r);
-        const auto itemHeight = static_cast<int32_t>(SendMessageW(combo_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-        const int32_t wanted = itemHeight + combo.h - (r.bottom - r.top);
-        if (wanted > 0) SendMessageW(combo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+        // Make the closed box exactly as high as the layout wants. How the
+        // field's height follows its item height differs between versions of
+        // the control, so adjust by what each step gave.
+        auto set = static_cast<int32_t>(SendMessageW(combo_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        for (int round = 0; round < 3; ++round) {
+            RECT r{};
+            GetWindowRect(combo_, &r);
+            const int32_t error = combo.h - (r.bottom - r.top);
+            if (error == 0 || set + error <= 0) break;
+            set += error;
+            SendMessageW(combo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), set);
+        }
     }
     const Box size = place(dialog::kScrollSize);
     scrollSize_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT, size.x, size.y, size.w,
