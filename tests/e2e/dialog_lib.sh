@@ -46,7 +46,7 @@ dlg_open() {
         [ -n "$found" ] && break
         sleep 0.1
     done
-    read -r DLG_X DLG_Y DLG_W DLG_H <<<"$found"
+    read -r DLG_X DLG_Y DLG_W DLG_H _ <<<"$found"
     # Let it paint.
     sleep 0.6
     [ -n "$found" ]
@@ -145,6 +145,16 @@ dlg_wait_scroll() {
         sleep 0.2
     done
     echo "$now"
+}
+
+# cursor_at PANEL X Y: moves the pointer there and prints the handle of the
+# pointer's shape (another process's cursor is known only by its handle).
+cursor_at() {
+    local x y
+    read -r x y <<<"$(dlg_point "$@")"
+    xdotool mousemove "$x" "$y"
+    sleep 0.25
+    lvx_helper cursor | awk '{print $1}'
 }
 
 # dlg_wait_closed NAME SECONDS: the program ends (and its dialog is gone).

@@ -30,3 +30,20 @@ controls=$(lvx_helper controls "$DLG_CAPTION")
 lvx_expect_eq "the combo box is disabled and shows the stored track" "ComboBox 0 116 76 41 21 3" "$(grep ComboBox <<<"$controls")"
 caption_white=$(lvx_colours "$shot" 60 12 $((DLG_X + 132)) $((DLG_Y + 110)) | awk '$2 == "ffffff" {print $1}')
 lvx_check "the browse caption is drawn in white, not greyed (${caption_white:-0} pixels)" test "${caption_white:-0}" -gt 20
+
+# The hand over exactly the items that take the mouse; elsewhere the arrow.
+arrow=$(cursor_at B 300 100)
+hand=$(cursor_at C1 40 14)
+lvx_check "the pointer changes over an option" test -n "$hand" -a "$hand" != "$arrow"
+for spot in "C0 18 42 Img_BGM(1)" "C0 45 66 lbl_BGM(2)" "C0 146 72 lbl_Button(2)" "C2 244 18 lbl_Gra(2)" \
+    "C2 150 18 Img_Gra(1)" "C4 53 10 lbl_Shape(0)" "C4 14 30 Img_Shape(1)" "C1 14 14 Img_P_Rdm" \
+    "C1 18 32 Scroll_Size" "C2 146 50 Scroll_Intv" "C3 74 18 lbl_B_C" "C3 40 14 lbl_B_Rdm" "C3 14 14 Img_B_Rdm" \
+    "B 60 298 lbl_URL" "B 370 292 lbl_Button(0)" "B 470 292 lbl_Button(1)"; do
+    read -r panel x y what <<<"$spot"
+    lvx_expect_eq "the hand over $what" "$hand" "$(cursor_at "$panel" "$x" "$y")"
+done
+for spot in "C0 120 42 the_disabled_combo_box" "C0 170 42 lbl(2)" "C0 240 100 lbl_Fname" "B 60 27 a_heading" \
+    "C4 30 10 Shape1" "B 330 281 the_button_picture_above_its_caption" "C2 30 18 lbl(8)"; do
+    read -r panel x y what <<<"$spot"
+    lvx_expect_eq "the arrow over ${what//_/ }" "$arrow" "$(cursor_at "$panel" "$x" "$y")"
+done

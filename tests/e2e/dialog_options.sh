@@ -23,6 +23,7 @@ lvx_check "random size shows set" dlg_blue "$(dlg_pixel "$shot" C1 14 14)"
 lvx_check "random background shows clear after a press and a double click" dlg_white "$(dlg_pixel "$shot" C3 14 14)"
 controls=$(lvx_helper controls "$DLG_CAPTION")
 lvx_expect_eq "audio CD enables the combo box" "1" "$(awk '$1 == "ComboBox" {print $2}' <<<"$controls")"
+lvx_expect_eq "the enabled combo box shows the hand" "$(cursor_at C1 40 14)" "$(cursor_at C0 110 42)"
 
 # A track typed into the combo box.
 dlg_click 1 C0 112 42

@@ -23,9 +23,9 @@
 //   run PROGRAM [TEXT]     starts PROGRAM with exactly the argument text TEXT,
 //                          prints "pid N", waits and ends with its exit code.
 //                          The program is ended with this one (a job).
-//   client CAPTION         "X Y W H": the client area, in screen pixels, of the
-//                          top-level window captioned CAPTION; nothing (exit
-//                          code 1) when there is none.
+//   client CAPTION         "X Y W H HWND": the client area, in screen pixels,
+//                          of the top-level window captioned CAPTION, and the
+//                          window; nothing (exit code 1) when there is none.
 //   controls CAPTION       one line per real control inside that window:
 //                          "CLASS ENABLED X Y W H VALUE", X and Y in its client
 //                          area; VALUE is a scroll bar's position or a combo
@@ -34,6 +34,12 @@
 //   top PID                "HWND X Y W H CAPTION" per visible top-level window
 //                          of the process PID (the window's whole rectangle).
 //   same-file PATH PATH    "1" when both paths open the same file, else "0".
+//   set-edit PID TEXT      puts TEXT into the first edit box of the newest
+//                          visible top-level window of PID that is not the
+//                          settings dialog (a chooser); prints that window's
+//                          "HWND X Y W H".
+//   cursor                 "HANDLE ARROW": the mouse pointer's current shape,
+//                          ARROW 1 when it is the system's arrow.
 //   dpi                    the dots per inch the settings dialog lays out for.
 #include <windows.h>
 
@@ -285,7 +291,8 @@ int Client(int argc, wchar_t** argv) {
     GetClientRect(window, &r);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    Say("%ld %ld %ld %ld\n", origin.x, origin.y, r.right, r.bottom);
+    Say("%ld %ld %ld %ld %lld\n", origin.x, origin.y, r.right, r.bottom,
+        static_cast<long long>(reinterpret_cast<intptr_t>(window)));
     return 0;
 }
 
@@ -363,6 +370,46 @@ int SameFile(int argc, wchar_t** argv) {
     return 0;
 }
 
+struct EditSearch {
+    DWORD pid;
+    HWND top = nullptr;
+    HWND edit = nullptr;
+};
+
+BOOL CALLBACK FindEdit(HWND child, LPARAM param) {
+    auto& search = *reinterpret_cast<EditSearch*>(param);
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (_wcsicmp(cls, L"Edit") == 0 && IsWindowVisible(child)) {
+        search.edit = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindChooser(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<EditSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search.pid || !IsWindowVisible(window) || Caption(window) == L"Lumvex_K47\u306E\u8A2D\u5B9A") return TRUE;
+    search.top = window;  // windows come topmost first
+    EnumChildWindows(window, FindEdit, param);
+    return FALSE;
+}
+
+int SetEdit(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    EditSearch search{static_cast<DWORD>(_wtoi(argv[2]))};
+    EnumWindows(FindChooser, reinterpret_cast<LPARAM>(&search));
+    if (search.edit == nullptr) return 1;
+    SendMessageW(search.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+    RECT r{};
+    GetWindowRect(search.top, &r);
+    Say("%lld %ld %ld %ld %ld\n", static_cast<long long>(reinterpret_cast<intptr_t>(search.top)), r.left, r.top,
+        r.right - r.left, r.bottom - r.top);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -379,12 +426,23 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"close") return Close(argc, argv);
     if (command == L"top") return Top(argc, argv);
     if (command == L"same-file") return SameFile(argc, argv);
+    if (command == L"set-edit") return SetEdit(argc, argv);
+    if (command == L"cursor") {
+        // Another process's cursor cannot be looked into, but its handle
+        // tells shapes apart, and the arrow is the system's own.
+        CURSORINFO info{};
+        info.cbSize = sizeof(info);
+        if (!GetCursorInfo(&info)) return 1;
+        Say("%lld %d\n", static_cast<long long>(reinterpret_cast<intptr_t>(info.hCursor)),
+            info.hCursor == LoadCursorW(nullptr, IDC_ARROW) ? 1 : 0);
+        return 0;
+    }
     if (command == L"dpi") {
         Say("%d\n", lvx::win32::DialogDpi());
         return 0;
     }
     std::fprintf(stderr,
                  "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|client|controls|close|top|"
-                 "same-file|dpi ...\n");
+                 "same-file|set-edit|cursor|dpi ...\n");
     return 2;
 }
