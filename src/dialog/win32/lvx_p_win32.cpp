@@ -80,6 +80,7 @@ public:
     HWND Combo() const { return combo_; }
     bool Closed() const { return unloading_; }
     void Sync();
+    // Unloads the dialog: Form_Unload, then the window goes.
     void Close();
     void SetBusy(bool busy);
 
@@ -92,6 +93,7 @@ private:
         DibSurface mbl;
     };
 
+    void Form_Unload();
     LRESULT OnPanel(HWND panel, int p, UINT message, WPARAM wParam, LPARAM lParam);
     int PanelOf(HWND window) const;
     void CreateFonts();
@@ -191,6 +193,8 @@ void DialogWindow::CreateFonts() {
     linkFont_ = CreateFontIndirectW(&lf);
 }
 
+// Form_Load: the window, its panels and their texture here (steps 1 to 4);
+// the core fills the controls from the settings and zooms (steps 5 to 18).
 bool DialogWindow::Create() {
     dpi_ = DialogDpi();
     RegisterClasses();
@@ -356,11 +360,15 @@ void DialogWindow::SetBusy(bool busy) {
     SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
+void DialogWindow::Form_Unload() {
+    // Never cancels; every way of closing plays the closing animation once.
+    unloading_ = true;
+    Zoom_Close(frame_);
+}
+
 void DialogWindow::Close() {
     if (unloading_ || frame_ == nullptr) return;
-    unloading_ = true;
-    // Form_Unload: never cancels; the closing animation plays once.
-    Zoom_Close(frame_);
+    Form_Unload();
     DestroyWindow(frame_);
 }
 
