@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "common/cp932.h"
@@ -88,20 +89,6 @@ TEST(Layout, HitTestFindsTheTopmostItemAtEveryDpi) {
             EXPECT_EQ(found, wanted) << r.name << r.index << " at " << r.x << "," << r.y << ", " << dpi << " dpi";
         }
     }
-}
-
-TEST(Layout, HandOverExactlyTheItemsThatTakeTheMouse) {
-    const std::set<std::string_view> hand = {"Img_BGM",   "lbl_BGM",   "lbl_Button", "Img_Gra",   "lbl_Gra",
-                                             "Img_Shape", "lbl_Shape", "Img_P_Rdm",  "lbl_P_Rdm", "lbl_URL",
-                                             "lbl_B_C",   "Img_B_Rdm", "lbl_B_Rdm"};
-    for (size_t i = 0; i < kItems.size(); ++i) {
-        const bool wanted = hand.count(kItems[i].name) > 0;
-        EXPECT_EQ(ShowsHand(static_cast<int>(i), true), wanted) << kItems[i].name << kItems[i].index;
-        EXPECT_FALSE(ShowsHand(static_cast<int>(i), false)) << kItems[i].name << kItems[i].index;
-        // Every item a press acts on shows the hand, and the other way round.
-        EXPECT_EQ(kItems[i].routine != Routine::None, wanted) << kItems[i].name;
-    }
-    EXPECT_FALSE(ShowsHand(-1, true));
 }
 
 TEST(Texts, NumbersAndTheFontFace) {

@@ -58,21 +58,6 @@ std::wstring FileId(const std::wstring& path) {
     return std::to_wstring(info.nFileIndexHigh) + L":" + std::to_wstring(info.nFileIndexLow);
 }
 
-TEST(DialogChoosers, ColourRequestOffersCustomColoursWithoutAStartingColour) {
-    COLORREF custom[16] = {};
-    HWND owner = reinterpret_cast<HWND>(static_cast<intptr_t>(0x1234));
-    const CHOOSECOLORW request = ColorRequest(owner, custom);
-    EXPECT_EQ(request.lStructSize, sizeof(CHOOSECOLORW));
-    EXPECT_EQ(request.hwndOwner, owner);
-    EXPECT_EQ(request.hInstance, reinterpret_cast<HWND>(GetModuleHandleW(nullptr)));
-    EXPECT_EQ(request.rgbResult, 0u);
-    EXPECT_EQ(request.lpCustColors, custom);
-    EXPECT_EQ(request.Flags, static_cast<DWORD>(CC_PREVENTFULLOPEN));
-    EXPECT_EQ(request.lCustData, 0);
-    EXPECT_EQ(request.lpfnHook, nullptr);
-    EXPECT_EQ(request.lpTemplateName, nullptr);
-}
-
 TEST(DialogChoosers, MusicFileRequestHasTheFilterTitleAndLimit) {
     wchar_t file[256] = {};
     wchar_t title[256] = {};
