@@ -159,7 +159,7 @@ lvx_wait_exit() {
     local pidvar="${1}_pid" start limit now
     LVX_EXIT=""
     start=$(date +%s%N)
-    limit=$(awk -v s="$2" 'BEGIN { printf "%d", s * 1000000000 }')
+    limit=$(awk -v s="$2" 'BEGIN { printf "%.0f", s * 1000000000 }')  # %d stops at 2^31 in mawk
     while kill -0 "${!pidvar}" 2>/dev/null; do
         now=$(date +%s%N)
         if [ $((now - start)) -ge "$limit" ]; then

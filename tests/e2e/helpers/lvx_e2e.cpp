@@ -23,6 +23,24 @@
 //   run PROGRAM [TEXT]     starts PROGRAM with exactly the argument text TEXT,
 //                          prints "pid N", waits and ends with its exit code.
 //                          The program is ended with this one (a job).
+//   client CAPTION         "X Y W H HWND": the client area, in screen pixels,
+//                          of the top-level window captioned CAPTION, and the
+//                          window; nothing (exit code 1) when there is none.
+//   controls CAPTION       one line per real control inside that window:
+//                          "CLASS ENABLED X Y W H VALUE", X and Y in its client
+//                          area; VALUE is a scroll bar's position or a combo
+//                          box's text.
+//   close CAPTION          sends that window the system close command.
+//   top PID                "HWND X Y W H CAPTION" per visible top-level window
+//                          of the process PID (the window's whole rectangle).
+//   same-file PATH PATH    "1" when both paths open the same file, else "0".
+//   set-edit PID TEXT      puts TEXT into the first edit box of the newest
+//                          visible top-level window of PID that is not the
+//                          settings dialog (a chooser); prints that window's
+//                          "HWND X Y W H".
+//   cursor                 "HANDLE ARROW": the mouse pointer's current shape,
+//                          ARROW 1 when it is the system's arrow.
+//   dpi                    the dots per inch the settings dialog lays out for.
 #include <windows.h>
 
 #include <cstdio>
@@ -35,6 +53,7 @@
 #include <vector>
 
 #include "app/win32/lvx_r_win32.h"
+#include "dialog/win32/lvx_p_win32.h"
 
 namespace {
 
@@ -260,6 +279,137 @@ int Run(int argc, wchar_t** argv) {
     return static_cast<int>(code);
 }
 
+HWND TopLevel(const wchar_t* caption) {
+    return FindWindowW(nullptr, caption);
+}
+
+int Client(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    HWND window = TopLevel(argv[2]);
+    if (window == nullptr) return 1;
+    RECT r{};
+    GetClientRect(window, &r);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    Say("%ld %ld %ld %ld %lld\n", origin.x, origin.y, r.right, r.bottom,
+        static_cast<long long>(reinterpret_cast<intptr_t>(window)));
+    return 0;
+}
+
+BOOL CALLBACK SayControl(HWND child, LPARAM param) {
+    HWND dialog = reinterpret_cast<HWND>(param);
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    std::wstring name = cls;
+    std::string value;
+    if (_wcsicmp(cls, L"ScrollBar") == 0) {
+        value = std::to_string(GetScrollPos(child, SB_CTL));
+    } else if (_wcsicmp(cls, L"ComboBox") == 0) {
+        // Another process's control text comes only from the control itself.
+        wchar_t text[256] = {};
+        SendMessageW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+        value = Utf8(text);
+    } else {
+        return TRUE;
+    }
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    Say("%s %d %ld %ld %ld %ld %s\n", Utf8(name).c_str(), IsWindowEnabled(child) ? 1 : 0, r.left, r.top,
+        r.right - r.left, r.bottom - r.top, value.c_str());
+    return TRUE;
+}
+
+int Controls(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    HWND window = TopLevel(argv[2]);
+    if (window == nullptr) return 1;
+    EnumChildWindows(window, SayControl, reinterpret_cast<LPARAM>(window));
+    return 0;
+}
+
+int Close(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    HWND window = TopLevel(argv[2]);
+    if (window == nullptr) return 1;
+    return PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+}
+
+BOOL CALLBACK SayTop(HWND window, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != static_cast<DWORD>(param) || !IsWindowVisible(window)) return TRUE;
+    RECT r{};
+    GetWindowRect(window, &r);
+    Say("%lld %ld %ld %ld %ld %s\n", static_cast<long long>(reinterpret_cast<intptr_t>(window)), r.left, r.top,
+        r.right - r.left, r.bottom - r.top, Utf8(Caption(window)).c_str());
+    return TRUE;
+}
+
+int Top(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    EnumWindows(SayTop, static_cast<LPARAM>(_wtoi(argv[2])));
+    return 0;
+}
+
+std::wstring FileIdentity(const wchar_t* path) {
+    HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return L"";
+    BY_HANDLE_FILE_INFORMATION info{};
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return std::to_wstring(info.dwVolumeSerialNumber) + L":" + std::to_wstring(info.nFileIndexHigh) + L":" +
+           std::to_wstring(info.nFileIndexLow);
+}
+
+int SameFile(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    const std::wstring a = FileIdentity(argv[2]), b = FileIdentity(argv[3]);
+    Say("%d\n", !a.empty() && a == b ? 1 : 0);
+    return 0;
+}
+
+struct EditSearch {
+    DWORD pid;
+    HWND top = nullptr;
+    HWND edit = nullptr;
+};
+
+BOOL CALLBACK FindEdit(HWND child, LPARAM param) {
+    auto& search = *reinterpret_cast<EditSearch*>(param);
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (_wcsicmp(cls, L"Edit") == 0 && IsWindowVisible(child)) {
+        search.edit = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindChooser(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<EditSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search.pid || !IsWindowVisible(window) || Caption(window) == L"Lumvex_K47\u306E\u8A2D\u5B9A") return TRUE;
+    search.top = window;  // windows come topmost first
+    EnumChildWindows(window, FindEdit, param);
+    return FALSE;
+}
+
+int SetEdit(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    EditSearch search{static_cast<DWORD>(_wtoi(argv[2]))};
+    EnumWindows(FindChooser, reinterpret_cast<LPARAM>(&search));
+    if (search.edit == nullptr) return 1;
+    SendMessageW(search.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+    RECT r{};
+    GetWindowRect(search.top, &r);
+    Say("%lld %ld %ld %ld %ld\n", static_cast<long long>(reinterpret_cast<intptr_t>(search.top)), r.left, r.top,
+        r.right - r.left, r.bottom - r.top);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -271,6 +421,28 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"watch") return Watch(argc, argv);
     if (command == L"picture") return Picture(argc, argv);
     if (command == L"run") return Run(argc, argv);
-    std::fprintf(stderr, "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run ...\n");
+    if (command == L"client") return Client(argc, argv);
+    if (command == L"controls") return Controls(argc, argv);
+    if (command == L"close") return Close(argc, argv);
+    if (command == L"top") return Top(argc, argv);
+    if (command == L"same-file") return SameFile(argc, argv);
+    if (command == L"set-edit") return SetEdit(argc, argv);
+    if (command == L"cursor") {
+        // Another process's cursor cannot be looked into, but its handle
+        // tells shapes apart, and the arrow is the system's own.
+        CURSORINFO info{};
+        info.cbSize = sizeof(info);
+        if (!GetCursorInfo(&info)) return 1;
+        Say("%lld %d\n", static_cast<long long>(reinterpret_cast<intptr_t>(info.hCursor)),
+            info.hCursor == LoadCursorW(nullptr, IDC_ARROW) ? 1 : 0);
+        return 0;
+    }
+    if (command == L"dpi") {
+        Say("%d\n", lvx::win32::DialogDpi());
+        return 0;
+    }
+    std::fprintf(stderr,
+                 "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|client|controls|close|top|"
+                 "same-file|set-edit|cursor|dpi ...\n");
     return 2;
 }
