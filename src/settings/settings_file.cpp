@@ -31,7 +31,7 @@ std::string Put_ini_String(std::string_view section, std::string_view key, std::
                            const std::string& path, SettingsPort& port) {
     IniDocument doc(port.ReadFile(path).value_or(std::string()));
     doc.Set(section, key, value);
-    ApiResult = port.ReplaceFileBytes(path, doc.Bytes()) ? 1 : 0;
+    ApiResult = port.ReplaceFileBytes(path, doc.Units()) ? 1 : 0;
     return {};
 }
 
@@ -136,7 +136,7 @@ bool Set_ini_File(Settings& s, const DialogValues& dialog, SettingsPort& port, S
     doc.Set(kSection, key::BackColorRandom, NumberText(s.BackColorRandom));
     doc.Set(kSection, key::BackColor, NumberText(dialog.swatchColor));
     doc.Set(kSection, key::Shape, NumberText(s.Shape));
-    bool saved = port.ReplaceFileBytes(path, doc.Bytes());
+    bool saved = port.ReplaceFileBytes(path, doc.Units());
     ApiResult = saved ? 1 : 0;
     if (why != nullptr) *why = saved ? SaveFailure::None : SaveFailure::CannotWrite;
     return saved;

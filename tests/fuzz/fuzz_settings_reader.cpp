@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The document keeps every byte it does not edit.
     lvx::IniDocument doc(port.file);
-    if (doc.Bytes() != port.file) std::abort();
+    if (doc.Units() != port.file) std::abort();
 
     lvx::Settings s;
     lvx::Load_ini_File(s, port);
