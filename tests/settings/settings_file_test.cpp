@@ -57,6 +57,7 @@ TEST(LoadIniFile, PictureSizeReadsDownwardThenBounds) {
     FakeSettingsPort port;
     const std::pair<const char*, int> cases[] = {
         {" 300", 256}, {" 100", 128}, {" 200", 200}, {"abc", 128}, {"150.9", 150}, {"  150.9  ", 150},
+        {"\t150.9\t", 150}, {" 150\v\f\x1A", 150},  // blanks as the platform trims them
         {"99999", 128},  // does not fit 16 bits: stays 0, then the lower bound
         {"-5", 128}};
     for (auto [text, expected] : cases) {
@@ -158,11 +159,17 @@ TEST(FileExists, TrailingBackslashIsTestedWithoutItButKeptInTheSetting) {
 }
 
 TEST(FileExists, AFinalDoubleByteCharacterIsNotCut) {
-    // "ソ" is 83 5C in code page 932: its trail byte is the backslash byte.
-    FakeSettingsPort port;
-    const std::string so = "C:\\Music\\\x83\x5C";
-    port.readable.insert(so);
-    EXPECT_EQ(File_Exists(so, port), kTrue);
+    // Characters whose trail byte is the backslash byte 5C, at both ends of
+    // both lead-byte ranges (FC 5C is unassigned, but still one character).
+    for (const char* c : {"\x83\x5C", "\x9F\x5C", "\xE0\x5C", "\xFA\x5C", "\xFB\x5C", "\xFC\x5C"}) {
+        SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(c[0])));
+        FakeSettingsPort port;
+        const std::string name = "C:\\Music\\" + std::string(c);
+        port.readable.insert(name);
+        EXPECT_EQ(File_Exists(name, port), kTrue);
+        // A real final backslash after it is still dropped.
+        EXPECT_EQ(File_Exists(name + "\\", port), kTrue);
+    }
 }
 
 TEST(GetIniString, ValuesAreCutTo255Bytes) {
@@ -299,6 +306,238 @@ TEST(SetIniFile, SaveThenLoadRoundTripsEveryField) {
     EXPECT_EQ(back.BackColorRandom, 1);
     EXPECT_EQ(back.BackColor, 0x123456);
     EXPECT_EQ(back.Shape, 1);
+}
+
+
+// Ten distinct values, so that a field read from or written under another
+// field's key cannot pass; the path holds characters whose lead bytes are 9F
+// and FA-FC and whose trail bytes are 5C (歃, 纊, 犾), and 髙 and 﨑.
+struct TenValues {
+    Settings settings;
+    DialogValues dialog;
+};
+
+TenValues DistinctValues() {
+    TenValues v;
+    v.settings.BgmKind = 2;
+    v.settings.BgmFile = "C:\\\x9F\x5C\\\xFA\x5C\xFB\x5C \xFB\xFC\xFA\xB1.mp3";
+    v.settings.SizeRandom = 1;
+    v.settings.Gradation = 3;  // kinds, flags and choices are stored unbounded
+    v.settings.BackColorRandom = 0;
+    v.settings.Shape = -4;
+    v.dialog = DialogValues{"13", 201, 37, 0x00A1B2C3};
+    return v;
+}
+
+TEST(SetIniFile, TenDistinctValuesRoundTrip) {
+    FakeSettingsPort port;
+    TenValues v = DistinctValues();
+    port.readable.insert(v.settings.BgmFile);
+    ASSERT_TRUE(Set_ini_File(v.settings, v.dialog, port));
+    Settings back;
+    Load_ini_File(back, port);
+    struct Row { const char* field; int64_t got, want; };
+    const Row rows[] = {
+        {"BgmKind", back.BgmKind, 2},         {"BgmRepeat", back.BgmRepeat, 13},
+        {"PictureSize", back.PictureSize, 201}, {"SizeRandom", back.SizeRandom, 1},
+        {"ColorInterval", back.ColorInterval, 37}, {"Gradation", back.Gradation, 3},
+        {"BackColorRandom", back.BackColorRandom, 0}, {"BackColor", back.BackColor, 0x00A1B2C3},
+        {"Shape", back.Shape, -4},
+    };
+    for (const Row& r : rows) EXPECT_EQ(r.got, r.want) << r.field;
+    EXPECT_EQ(back.BgmFile, v.settings.BgmFile);
+}
+
+TEST(LoadIniFile, ScreensTooWideForTheFieldLeaveThePictureSize) {
+    // S = Wpx / 4 rounded down; a default, bound or S that does not fit is a
+    // failed step, never a wrapped number.
+    struct Row { double width; const char* stored; int expected; };
+    const Row rows[] = {
+        {300000, nullptr, 0},    // default 62500 does not fit 16 bits
+        {300000, " 200", 200},   // the lower bound 37500 does not fit: 200 stays
+        {262136, " 200", 32767}, // lower bound 32767 fits exactly
+        {1e12, nullptr, 0},      // S does not fit 32 bits
+        {1e12, " 300", 300},
+        {3, " 5", 0},            // upper bound 0 on a 3-pixel screen
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.width);
+        FakeSettingsPort port;
+        port.width = r.width;
+        if (r.stored != nullptr) port.Ini() = IniWith(key::PictureSize, r.stored);
+        EXPECT_EQ(LoadWith(port).PictureSize, r.expected);
+    }
+}
+
+TEST(LoadIniFile, AValueEndsAtItsNulAndASaveKeepsIt) {
+    using namespace std::string_literals;
+    FakeSettingsPort port;
+    port.Ini() = "[Section]\r\n"s + std::string(key::BgmKind) + "=1\0 more"s + "\r\n";
+    Settings s = LoadWith(port);
+    EXPECT_EQ(s.BgmKind, 1);
+    ASSERT_TRUE(Set_ini_File(s, DefaultDialog(), port));
+    EXPECT_EQ(LoadWith(port).BgmKind, 1);
+}
+
+// ---- Files in UTF-16
+
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : text) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+    }
+    return bytes;
+}
+
+TEST(SetIniFile, AUtf16FileIsReadAndWrittenInUtf16) {
+    FakeSettingsPort port;
+    // Another section holds text that code page 932 cannot hold (한, 😀).
+    port.Ini() = Utf16File(u"[Other]\r\nname=\uD55C\U0001F600\r\n[Section]\r\n\u8272\u306E\u8EE2\u63DB= 30\r\n"
+                           u"BGM\uFF8C\uFF67\uFF72\uFF99=C:\\\u66F2.mp3\r\n");
+    port.readable.insert("C:\\\x8B\xC8.mp3");
+    Settings s = LoadWith(port);
+    EXPECT_EQ(s.ColorInterval, 30);
+    EXPECT_EQ(s.BgmFile, "C:\\\x8B\xC8.mp3");  // 曲 in code page 932
+    s.Shape = 1;
+    ASSERT_TRUE(Set_ini_File(s, DialogValues{"", 214, 45, 0}, port));
+    const std::string& out = port.Ini();
+    // Still UTF-16 with its mark; the other section is unchanged unit for unit.
+    EXPECT_EQ(out.rfind(Utf16File(u"[Other]\r\nname=\uD55C\U0001F600\r\n[Section]\r\n\u8272\u306E\u8EE2\u63DB= 45\r\n"), 0),
+              0u);
+    EXPECT_NE(out.find(Utf16File(u"\u5F62\u72B6= 1\r\n").substr(2)), std::string::npos);
+    EXPECT_NE(out.find(Utf16File(u"BGM\uFF8C\uFF67\uFF72\uFF99=C:\\\u66F2.mp3\r\n").substr(2)), std::string::npos);
+    EXPECT_EQ(out.find(std::string(key::Shape)), std::string::npos);  // no code-page-932 line
+    Settings back = LoadWith(port);
+    EXPECT_EQ(back.Shape, 1);
+    EXPECT_EQ(back.ColorInterval, 45);
+}
+
+TEST(SetIniFile, AUtf16MarkAloneMakesAUtf16File) {
+    FakeSettingsPort port;
+    port.Ini() = "\xFF\xFE";
+    Settings s = LoadWith(port);
+    ASSERT_TRUE(Set_ini_File(s, DefaultDialog(), port));
+    EXPECT_EQ(port.Ini().rfind(Utf16File(u"[Section]\r\nBGM\u533A\u5206= 0\r\n"), 0), 0u);
+}
+
+// ---- Where a save goes, and what it refuses
+
+TEST(SetIniFile, SaveLocationAndRefusals) {
+    const std::string kProgram = FakeSettingsPort::kIni;
+    const std::string kUser = FakeSettingsPort::kUserIni;
+    const std::string kOld = IniWith(key::Shape, " 1") + "[Mine]\r\nkeep=1\r\n";
+    struct Row {
+        const char* what;
+        void (*setup)(FakeSettingsPort&, const std::string& old);
+        bool saved;
+        SaveFailure why;
+        const char* savedTo;  // the file that holds the new keys, or nullptr
+    };
+    const Row rows[] = {
+        {"the program's folder", [](FakeSettingsPort&, const std::string&) {}, true, SaveFailure::None,
+         FakeSettingsPort::kIni},
+        {"program folder not writable: the user's own copy",
+         [](FakeSettingsPort& p, const std::string&) { p.failingFolders.insert("C:\\Prog"); }, true,
+         SaveFailure::None, FakeSettingsPort::kUserIni},
+        {"... and no user folder",
+         [](FakeSettingsPort& p, const std::string&) {
+             p.failingFolders.insert("C:\\Prog");
+             p.userFolder.clear();
+         },
+         false, SaveFailure::CannotWrite, nullptr},
+        {"... and the user folder not writable either",
+         [](FakeSettingsPort& p, const std::string&) { p.failWrites = true; }, false, SaveFailure::CannotWrite,
+         nullptr},
+        {"a read-only file is not replaced, nor copied",
+         [](FakeSettingsPort& p, const std::string&) { p.readOnly.insert(FakeSettingsPort::kIni); }, false,
+         SaveFailure::ReadOnlyFile, nullptr},
+        {"a file that cannot be read is not replaced, nor copied",
+         [](FakeSettingsPort& p, const std::string&) {
+             p.unreadable.insert(FakeSettingsPort::kIni);
+             p.failingFolders.insert("C:\\Prog");
+         },
+         false, SaveFailure::CannotRead, nullptr},
+        {"once the user's copy exists, it takes every save",
+         [](FakeSettingsPort& p, const std::string& old) { p.files[FakeSettingsPort::kUserIni] = old; }, true,
+         SaveFailure::None, FakeSettingsPort::kUserIni},
+        {"a read-only user copy",
+         [](FakeSettingsPort& p, const std::string& old) {
+             p.files[FakeSettingsPort::kUserIni] = old;
+             p.readOnly.insert(FakeSettingsPort::kUserIni);
+         },
+         false, SaveFailure::ReadOnlyFile, nullptr},
+        {"a user copy that cannot be read",
+         [](FakeSettingsPort& p, const std::string&) { p.unreadable.insert(FakeSettingsPort::kUserIni); }, false,
+         SaveFailure::CannotRead, nullptr},
+        {"a user copy whose folder cannot be written goes nowhere else",
+         [](FakeSettingsPort& p, const std::string& old) {
+             p.files[FakeSettingsPort::kUserIni] = old;
+             p.failingFolders.insert("C:\\Users\\me\\AppData\\Roaming\\Lumvex_K47");
+         },
+         false, SaveFailure::CannotWrite, nullptr},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        FakeSettingsPort port;
+        port.userFolder = FakeSettingsPort::kUserFolder;
+        port.Ini() = kOld;
+        r.setup(port, kOld);
+        const auto before = port.files;
+        Settings s;
+        Load_ini_File(s, port);
+        s.Gradation = 2;
+        SaveFailure why = SaveFailure::None;
+        ApiResult = 7;
+        EXPECT_EQ(Set_ini_File(s, DefaultDialog(), port, &why), r.saved);
+        EXPECT_EQ(why, r.why);
+        EXPECT_EQ(ApiResult, r.saved ? 1 : 0);
+        for (const auto& [path, bytes] : port.files) {
+            if (r.savedTo != nullptr && path == r.savedTo) continue;
+            // Every other file is as it was, and none was made.
+            ASSERT_TRUE(before.count(path)) << path;
+            EXPECT_EQ(bytes, before.at(path)) << path;
+        }
+        if (r.savedTo != nullptr) {
+            const std::string& out = port.files[r.savedTo];
+            EXPECT_NE(out.find("[Mine]\r\nkeep=1\r\n"), std::string::npos) << "the user's other lines go along";
+            EXPECT_NE(out.find(std::string(key::Gradation) + "= 2\r\n"), std::string::npos);
+            Settings back;
+            Load_ini_File(back, port);
+            EXPECT_EQ(back.Gradation, 2) << "the next load reads what was saved";
+        }
+    }
+}
+
+TEST(LoadIniFile, TheUsersOwnCopyIsReadFirst) {
+    FakeSettingsPort port;
+    port.userFolder = FakeSettingsPort::kUserFolder;
+    port.Ini() = IniWith(key::ColorInterval, " 20");
+    EXPECT_EQ(LoadWith(port).ColorInterval, 20);
+    EXPECT_EQ(SettingsFilePath(port), FakeSettingsPort::kIni);
+    port.files[FakeSettingsPort::kUserIni] = IniWith(key::ColorInterval, " 40");
+    EXPECT_EQ(LoadWith(port).ColorInterval, 40);
+    EXPECT_EQ(SettingsFilePath(port), FakeSettingsPort::kUserIni);
+    // One that cannot be read still stands for the settings: defaults, not
+    // the program's older file.
+    port.files.erase(FakeSettingsPort::kUserIni);
+    port.unreadable.insert(FakeSettingsPort::kUserIni);
+    EXPECT_EQ(LoadWith(port).ColorInterval, 15);
+}
+
+TEST(PutIniString, LeavesAFileThatCannotBeReadOrIsReadOnly) {
+    FakeSettingsPort port;
+    port.Ini() = IniWith(key::Shape, " 1");
+    port.unreadable.insert(FakeSettingsPort::kIni);
+    Put_ini_String(kSection, key::Shape, " 0", FakeSettingsPort::kIni, port);
+    EXPECT_EQ(ApiResult, 0);
+    EXPECT_EQ(LoadWith(port).Shape, 0);  // loading reads it as missing
+    port.unreadable.clear();
+    port.readOnly.insert(FakeSettingsPort::kIni);
+    Put_ini_String(kSection, key::Shape, " 0", FakeSettingsPort::kIni, port);
+    EXPECT_EQ(ApiResult, 0);
+    EXPECT_EQ(port.Ini(), IniWith(key::Shape, " 1"));
+    EXPECT_EQ(port.writes, 1);
 }
 
 }  // namespace
