@@ -96,54 +96,47 @@ BasicIniDocument<Unit>::BasicIniDocument(View text) {
                 break;
             }
         }
-        Line line;
         if (end == npos) {
-            line.text = Text(text.substr(start));
-            lines_.push_back(std::move(line));
+            lines_.push_back(MakeLine(Text(text.substr(start)), Text()));
             break;
         }
-        line.text = Text(text.substr(start, end - start));
         size_t next = end + 1;
         if (text[end] == Unit('\r') && next < text.size() && text[next] == Unit('\n')) ++next;
-        line.eol = Text(text.substr(end, next - end));
-        lines_.push_back(std::move(line));
+        lines_.push_back(MakeLine(Text(text.substr(start, end - start)), Text(text.substr(end, next - end))));
         start = next;
     }
 }
 
 template <class Unit>
-typename BasicIniDocument<Unit>::Parsed BasicIniDocument<Unit>::ParseLine(View text) {
-    Parsed p;
-    View t = Trim(text);
-    if (t.empty()) return p;
+typename BasicIniDocument<Unit>::Line BasicIniDocument<Unit>::MakeLine(Text text, Text eol) {
+    Line line{std::move(text), std::move(eol)};
+    const View whole(line.text);
+    auto span = [&](View part) { return part.empty() ? Span{} : Span{static_cast<size_t>(part.data() - whole.data()), part.size()}; };
+    View t = Trim(whole);
+    if (t.empty()) return line;
     if (t.front() == Unit('[')) {
         // Without a "]" the line is no section: the platform reads it as a key.
         size_t close = FindLastSingle(t, Unit(']'));
         if (close != npos) {
-            p.kind = Kind::Section;
-            p.name = Text(LookupName(t.substr(1, close - 1)));
-            return p;
+            line.kind = Kind::Section;
+            line.name = span(LookupName(t.substr(1, close - 1)));
+            return line;
         }
     }
-    p.kind = Kind::Entry;
+    line.kind = Kind::Entry;
     size_t eq = FindSingle(t, Unit('='));
-    if (eq == npos) {
-        p.rawName = Text(t);
-        p.name = Text(UpToNul(t));
-        return p;
-    }
-    View name = Trim(t.substr(0, eq));
-    p.rawName = Text(name);
-    p.name = Text(UpToNul(name));
-    p.value = Text(UpToNul(Trim(t.substr(eq + 1))));
-    return p;
+    View rawName = eq == npos ? t : Trim(t.substr(0, eq));
+    line.rawName = span(rawName);
+    line.name = span(UpToNul(rawName));
+    if (eq != npos) line.value = span(UpToNul(Trim(t.substr(eq + 1))));
+    return line;
 }
 
 template <class Unit>
 size_t BasicIniDocument<Unit>::FindSection(View section) const {
+    const View wanted = LookupName(section);
     for (size_t i = 0; i < lines_.size(); ++i) {
-        Parsed p = ParseLine(lines_[i].text);
-        if (p.kind == Kind::Section && Equal<Unit>(p.name, LookupName(section))) return i + 1;
+        if (lines_[i].kind == Kind::Section && Equal(Part(lines_[i], lines_[i].name), wanted)) return i + 1;
     }
     return npos;
 }
@@ -151,7 +144,7 @@ size_t BasicIniDocument<Unit>::FindSection(View section) const {
 template <class Unit>
 size_t BasicIniDocument<Unit>::SectionEnd(size_t bodyStart) const {
     size_t i = bodyStart;
-    while (i < lines_.size() && ParseLine(lines_[i].text).kind != Kind::Section) ++i;
+    while (i < lines_.size() && lines_[i].kind != Kind::Section) ++i;
     return i;
 }
 
@@ -159,15 +152,16 @@ template <class Unit>
 std::optional<typename BasicIniDocument<Unit>::Text> BasicIniDocument<Unit>::Get(View section, View key) const {
     size_t body = FindSection(section);
     if (body == npos) return std::nullopt;
-    size_t end = SectionEnd(body);
+    const View wanted = LookupName(key);
+    const size_t end = SectionEnd(body);
     for (size_t i = body; i < end; ++i) {
-        Parsed p = ParseLine(lines_[i].text);
-        if (p.kind != Kind::Entry || !Equal<Unit>(p.name, LookupName(key))) continue;
-        Text v = p.value;
+        const Line& line = lines_[i];
+        if (line.kind != Kind::Entry || !Equal(Part(line, line.name), wanted)) continue;
+        View v = Part(line, line.value);
         if (v.size() >= 2 && (v.front() == Unit('"') || v.front() == Unit('\'')) && v.back() == v.front()) {
             v = v.substr(1, v.size() - 2);
         }
-        return v;
+        return Text(v);
     }
     return std::nullopt;
 }
@@ -179,25 +173,26 @@ void BasicIniDocument<Unit>::Set(View section, View key, View value) {
     size_t body = FindSection(section);
     if (body == npos) {
         if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = crlf;
-        lines_.push_back({Unit('[') + Text(Trim(section)) + Unit(']'), crlf});
-        lines_.push_back({entry, crlf});
+        lines_.push_back(MakeLine(Unit('[') + Text(Trim(section)) + Unit(']'), crlf));
+        lines_.push_back(MakeLine(entry, crlf));
         return;
     }
     size_t end = SectionEnd(body);
+    const View wanted = LookupName(key);
     for (size_t i = body; i < end; ++i) {
-        Parsed p = ParseLine(lines_[i].text);
-        if (p.kind == Kind::Entry && Equal<Unit>(p.name, LookupName(key))) {
+        Line& line = lines_[i];
+        if (line.kind == Kind::Entry && Equal(Part(line, line.name), wanted)) {
             // Keep the key as the file spells it.
-            lines_[i].text = p.rawName + Unit('=') + Text(value);
-            if (lines_[i].eol.empty()) lines_[i].eol = crlf;
+            Text edited = Text(Part(line, line.rawName)) + Unit('=') + Text(value);
+            line = MakeLine(std::move(edited), line.eol.empty() ? crlf : line.eol);
             return;
         }
     }
     // After the section's last non-blank line, so blank separators stay last.
     size_t at = end;
-    while (at > body && ParseLine(lines_[at - 1].text).kind == Kind::Blank) --at;
+    while (at > body && lines_[at - 1].kind == Kind::Blank) --at;
     if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = crlf;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{entry, crlf});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(entry, crlf));
 }
 
 template <class Unit>

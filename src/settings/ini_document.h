@@ -43,18 +43,22 @@ public:
     Text Units() const;
 
 private:
+    enum class Kind { Blank, Section, Entry };
+    // Where a part of a line lies in its text.
+    struct Span {
+        size_t at = 0, size = 0;
+    };
+    // Each line is parsed once, when it is read or edited.
     struct Line {
         Text text;  // without its line ending
         Text eol;   // CR LF, LF, CR, or nothing for a last line without one
-    };
-    enum class Kind { Blank, Section, Entry };
-    struct Parsed {
         Kind kind = Kind::Blank;
-        Text name;     // section name or key as the platform compares it
-        Text rawName;  // the key as the file spells it, up to the "="
-        Text value;    // entry value as the platform returns it
+        Span name;     // section name or key as the platform compares it
+        Span rawName;  // the key as the file spells it, up to the "="
+        Span value;    // entry value as the platform returns it
     };
-    static Parsed ParseLine(View text);
+    static Line MakeLine(Text text, Text eol);
+    static View Part(const Line& line, Span span) { return View(line.text).substr(span.at, span.size); }
     // Index of the first line of the first matching section's body, or npos.
     size_t FindSection(View section) const;
     size_t SectionEnd(size_t bodyStart) const;
