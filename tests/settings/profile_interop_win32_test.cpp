@@ -209,34 +209,51 @@ TEST_F(ProfileInterop, BothKeepEachOthersLines) {
 }
 
 TEST_F(ProfileInterop, AFailedSaveLeavesTheOldFileByteForByte) {
-    ScratchPort port(folder_);
+    const std::wstring pathW = folderW_ + L"\\Lumvex_K47.ini";
+    ScratchPort port(folder_, folder_ + "\\user");  // the user folder does not exist: no copy can be made
     Settings s;
     Load_ini_File(s, port);
     ASSERT_TRUE(Set_ini_File(s, DialogValues{"", 214, 15, 0}, port));
     const std::string before = FileBytes();
+    s.Shape = 1;
+    SaveFailure why = SaveFailure::None;
 
     // A folder that cannot take the temporary file.
     ScratchPort nowhere(folder_ + "\\missing");
-    EXPECT_FALSE(Set_ini_File(s, DialogValues{"", 214, 15, 0}, nowhere));
-
-    // A settings file that others may read but not replace while it is open.
-    HANDLE lock = CreateFileW((folderW_ + L"\\Lumvex_K47.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    s.Shape = 1;
-    EXPECT_EQ(port.ReadFile(path_).status, FileContent::Status::Read);
-    SaveFailure why = SaveFailure::None;
-    bool saved = Set_ini_File(s, DialogValues{"", 200, 15, 0}, port, &why);
-    CloseHandle(lock);
-    EXPECT_FALSE(saved);
+    EXPECT_FALSE(Set_ini_File(s, DialogValues{"", 214, 15, 0}, nowhere, &why));
     EXPECT_EQ(why, SaveFailure::CannotWrite);
+
+    // Open elsewhere, readable but not replaceable.
+    HANDLE lock = CreateFileW(pathW.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(port.ReadFile(path_).status, FileContent::Status::Read);
+    EXPECT_FALSE(Set_ini_File(s, DialogValues{"", 200, 15, 0}, port, &why));
+    EXPECT_EQ(why, SaveFailure::CannotWrite);
+    CloseHandle(lock);
+
+    // Open elsewhere without sharing: there, but unreadable, so never replaced.
+    lock = CreateFileW(pathW.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(port.ReadFile(path_).status, FileContent::Status::Unreadable);
+    EXPECT_FALSE(Set_ini_File(s, DialogValues{"", 200, 15, 0}, port, &why));
+    EXPECT_EQ(why, SaveFailure::CannotRead);
+    CloseHandle(lock);
+
+    // The read-only mark holds, even for a process that could write anyway.
+    ASSERT_TRUE(SetFileAttributesW(pathW.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(Set_ini_File(s, DialogValues{"", 200, 15, 0}, port, &why));
+    EXPECT_EQ(why, SaveFailure::ReadOnlyFile);
+    SetFileAttributesW(pathW.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(FileBytes(), before);
 
-    // No temporary file is left behind.
+    // No temporary file is left behind; a missing folder reads as missing, a folder as unreadable.
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folderW_ + L"\\*.tmp*").c_str(), &found);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE);
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    EXPECT_EQ(port.ReadFile(folder_ + "\\none\\x.ini").status, FileContent::Status::Missing);
+    EXPECT_EQ(port.ReadFile(folder_).status, FileContent::Status::Unreadable);
 }
 
 TEST_F(ProfileInterop, MusicFileCheckUsesTheRealFileSystem) {
@@ -374,42 +391,6 @@ TEST_F(ProfileInterop, AFileTooLargeForTheOldLimitIsKeptWhole) {
     const std::string after = FileBytes();
     EXPECT_EQ(after.substr(0, big.size()), big);
     EXPECT_NE(after.find(std::string(key::Shape) + "= 0\r\n", big.size()), std::string::npos);
-}
-
-TEST_F(ProfileInterop, AFileThatCannotBeReadOrIsReadOnlyIsNeverReplaced) {
-    const std::wstring pathW = folderW_ + L"\\Lumvex_K47.ini";
-    const std::string user = folder_ + "\\user";
-    CreateDirectoryW((folderW_ + L"\\user").c_str(), nullptr);
-    ScratchPort port(folder_, user);
-    Settings s;
-    Load_ini_File(s, port);
-    ASSERT_TRUE(Set_ini_File(s, DialogValues{"", 214, 15, 0}, port));
-    const std::string before = FileBytes();
-    EXPECT_EQ(port.ReadFile(path_).status, FileContent::Status::Read);
-
-    // Held open by another program without sharing: there, but unreadable.
-    HANDLE lock = CreateFileW(pathW.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(port.ReadFile(path_).status, FileContent::Status::Unreadable);
-    SaveFailure why = SaveFailure::None;
-    s.Shape = 1;
-    EXPECT_FALSE(Set_ini_File(s, DialogValues{"", 200, 15, 0}, port, &why));
-    EXPECT_EQ(why, SaveFailure::CannotRead);
-    CloseHandle(lock);
-    EXPECT_EQ(FileBytes(), before);
-
-    // The read-only mark holds, even for a process that could write anyway.
-    ASSERT_TRUE(SetFileAttributesW(pathW.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(Set_ini_File(s, DialogValues{"", 200, 15, 0}, port, &why));
-    EXPECT_EQ(why, SaveFailure::ReadOnlyFile);
-    SetFileAttributesW(pathW.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(FileBytes(), before);
-    // Neither refusal made a copy in the user's folder.
-    EXPECT_EQ(GetFileAttributesW((folderW_ + L"\\user\\Lumvex_K47").c_str()), INVALID_FILE_ATTRIBUTES);
-
-    EXPECT_EQ(port.ReadFile(folder_ + "\\none.ini").status, FileContent::Status::Missing);
-    EXPECT_EQ(port.ReadFile(folder_ + "\\none\\x.ini").status, FileContent::Status::Missing);
-    EXPECT_EQ(port.ReadFile(user).status, FileContent::Status::Unreadable);  // a folder
 }
 
 TEST_F(ProfileInterop, AProgramFolderThatCannotBeWrittenSendsTheSaveToTheUsersCopy) {

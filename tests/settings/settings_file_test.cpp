@@ -283,69 +283,32 @@ TEST(SetIniFile, AFailedWriteIsReportedAndChangesNothing) {
     EXPECT_EQ(port.Ini(), before);
 }
 
+// Ten distinct values, so that a field read from or written under another
+// field's key cannot pass; the path holds characters whose lead bytes are 9F
+// and FA-FC with the trail byte 5C (歃, 纊, 犾), and 髙 and 﨑.
 TEST(SetIniFile, SaveThenLoadRoundTripsEveryField) {
     FakeSettingsPort port;
-    port.readable.insert("C:\\My Music\\\x8B\xC8.mp3");
     Settings s;
     s.BgmKind = 2;
-    s.BgmFile = "C:\\My Music\\\x8B\xC8.mp3";
+    s.BgmFile = "C:\\\x9F\x5C\\\xFA\x5C\xFB\x5C \xFB\xFC\xFA\xB1.mp3";
+    port.readable.insert(s.BgmFile);
     s.SizeRandom = 1;
-    s.Gradation = 0;
-    s.BackColorRandom = 1;
-    s.Shape = 1;
-    ASSERT_TRUE(Set_ini_File(s, DialogValues{"20", 256, 60, 0x123456}, port));
+    s.Gradation = 3;  // kinds, flags and choices are stored unbounded
+    s.BackColorRandom = 0;
+    s.Shape = -4;
+    ASSERT_TRUE(Set_ini_File(s, DialogValues{"13", 201, 37, 0x00A1B2C3}, port));
     Settings back;
     Load_ini_File(back, port);
     EXPECT_EQ(back.BgmKind, 2);
-    EXPECT_EQ(back.BgmRepeat, 20);
+    EXPECT_EQ(back.BgmRepeat, 13);
     EXPECT_EQ(back.BgmFile, s.BgmFile);
-    EXPECT_EQ(back.PictureSize, 256);
+    EXPECT_EQ(back.PictureSize, 201);
     EXPECT_EQ(back.SizeRandom, 1);
-    EXPECT_EQ(back.ColorInterval, 60);
-    EXPECT_EQ(back.Gradation, 0);
-    EXPECT_EQ(back.BackColorRandom, 1);
-    EXPECT_EQ(back.BackColor, 0x123456);
-    EXPECT_EQ(back.Shape, 1);
-}
-
-
-// Ten distinct values, so that a field read from or written under another
-// field's key cannot pass; the path holds characters whose lead bytes are 9F
-// and FA-FC and whose trail bytes are 5C (歃, 纊, 犾), and 髙 and 﨑.
-struct TenValues {
-    Settings settings;
-    DialogValues dialog;
-};
-
-TenValues DistinctValues() {
-    TenValues v;
-    v.settings.BgmKind = 2;
-    v.settings.BgmFile = "C:\\\x9F\x5C\\\xFA\x5C\xFB\x5C \xFB\xFC\xFA\xB1.mp3";
-    v.settings.SizeRandom = 1;
-    v.settings.Gradation = 3;  // kinds, flags and choices are stored unbounded
-    v.settings.BackColorRandom = 0;
-    v.settings.Shape = -4;
-    v.dialog = DialogValues{"13", 201, 37, 0x00A1B2C3};
-    return v;
-}
-
-TEST(SetIniFile, TenDistinctValuesRoundTrip) {
-    FakeSettingsPort port;
-    TenValues v = DistinctValues();
-    port.readable.insert(v.settings.BgmFile);
-    ASSERT_TRUE(Set_ini_File(v.settings, v.dialog, port));
-    Settings back;
-    Load_ini_File(back, port);
-    struct Row { const char* field; int64_t got, want; };
-    const Row rows[] = {
-        {"BgmKind", back.BgmKind, 2},         {"BgmRepeat", back.BgmRepeat, 13},
-        {"PictureSize", back.PictureSize, 201}, {"SizeRandom", back.SizeRandom, 1},
-        {"ColorInterval", back.ColorInterval, 37}, {"Gradation", back.Gradation, 3},
-        {"BackColorRandom", back.BackColorRandom, 0}, {"BackColor", back.BackColor, 0x00A1B2C3},
-        {"Shape", back.Shape, -4},
-    };
-    for (const Row& r : rows) EXPECT_EQ(r.got, r.want) << r.field;
-    EXPECT_EQ(back.BgmFile, v.settings.BgmFile);
+    EXPECT_EQ(back.ColorInterval, 37);
+    EXPECT_EQ(back.Gradation, 3);
+    EXPECT_EQ(back.BackColorRandom, 0);
+    EXPECT_EQ(back.BackColor, 0x00A1B2C3);
+    EXPECT_EQ(back.Shape, -4);
 }
 
 TEST(LoadIniFile, ScreensTooWideForTheFieldLeaveThePictureSize) {
@@ -393,30 +356,16 @@ std::string Utf16File(std::u16string_view text) {
 TEST(SetIniFile, AUtf16FileIsReadAndWrittenInUtf16) {
     FakeSettingsPort port;
     // Another section holds text that code page 932 cannot hold (한, 😀).
-    port.Ini() = Utf16File(u"[Other]\r\nname=\uD55C\U0001F600\r\n[Section]\r\n\u8272\u306E\u8EE2\u63DB= 30\r\n"
-                           u"BGM\uFF8C\uFF67\uFF72\uFF99=C:\\\u66F2.mp3\r\n");
-    port.readable.insert("C:\\\x8B\xC8.mp3");
-    Settings s = LoadWith(port);
-    EXPECT_EQ(s.ColorInterval, 30);
-    EXPECT_EQ(s.BgmFile, "C:\\\x8B\xC8.mp3");  // 曲 in code page 932
-    s.Shape = 1;
+    const std::u16string other = u"[Other]\r\nname=\uD55C\U0001F600\r\n[Section]\r\n";
+    port.Ini() = Utf16File(other + u"\u8272\u306E\u8EE2\u63DB= 30\r\n");  // 色の転換
+    EXPECT_EQ(LoadWith(port).ColorInterval, 30);
+    Settings s;
     ASSERT_TRUE(Set_ini_File(s, DialogValues{"", 214, 45, 0}, port));
-    const std::string& out = port.Ini();
-    // Still UTF-16 with its mark; the other section is unchanged unit for unit.
-    EXPECT_EQ(out.rfind(Utf16File(u"[Other]\r\nname=\uD55C\U0001F600\r\n[Section]\r\n\u8272\u306E\u8EE2\u63DB= 45\r\n"), 0),
-              0u);
-    EXPECT_NE(out.find(Utf16File(u"\u5F62\u72B6= 1\r\n").substr(2)), std::string::npos);
-    EXPECT_NE(out.find(Utf16File(u"BGM\uFF8C\uFF67\uFF72\uFF99=C:\\\u66F2.mp3\r\n").substr(2)), std::string::npos);
-    EXPECT_EQ(out.find(std::string(key::Shape)), std::string::npos);  // no code-page-932 line
-    Settings back = LoadWith(port);
-    EXPECT_EQ(back.Shape, 1);
-    EXPECT_EQ(back.ColorInterval, 45);
-}
-
-TEST(SetIniFile, AUtf16MarkAloneMakesAUtf16File) {
-    FakeSettingsPort port;
+    // Still UTF-16 with its mark, the other section unchanged unit for unit.
+    EXPECT_EQ(port.Ini().rfind(Utf16File(other + u"\u8272\u306E\u8EE2\u63DB= 45\r\n"), 0), 0u);
+    EXPECT_EQ(LoadWith(port).ColorInterval, 45);
+    // A file of the mark alone becomes a UTF-16 file.
     port.Ini() = "\xFF\xFE";
-    Settings s = LoadWith(port);
     ASSERT_TRUE(Set_ini_File(s, DefaultDialog(), port));
     EXPECT_EQ(port.Ini().rfind(Utf16File(u"[Section]\r\nBGM\u533A\u5206= 0\r\n"), 0), 0u);
 }
@@ -424,88 +373,61 @@ TEST(SetIniFile, AUtf16MarkAloneMakesAUtf16File) {
 // ---- Where a save goes, and what it refuses
 
 TEST(SetIniFile, SaveLocationAndRefusals) {
-    const std::string kProgram = FakeSettingsPort::kIni;
-    const std::string kUser = FakeSettingsPort::kUserIni;
+    const std::string kProgram = FakeSettingsPort::kIni, kUser = FakeSettingsPort::kUserIni;
     const std::string kOld = IniWith(key::Shape, " 1") + "[Mine]\r\nkeep=1\r\n";
+    enum Where { Program, User, Nowhere };
     struct Row {
         const char* what;
-        void (*setup)(FakeSettingsPort&, const std::string& old);
-        bool saved;
+        bool userCopy;             // the user's copy exists (a save went there before)
+        std::string shutFolder;    // a folder that cannot be written
+        bool noUserFolder;
+        std::string readOnly, unreadable;
+        Where savedTo;
         SaveFailure why;
-        const char* savedTo;  // the file that holds the new keys, or nullptr
     };
+    const std::string kProg = "C:\\Prog", kAll = "*", kUserDir = "C:\\Users\\me\\AppData\\Roaming\\Lumvex_K47";
     const Row rows[] = {
-        {"the program's folder", [](FakeSettingsPort&, const std::string&) {}, true, SaveFailure::None,
-         FakeSettingsPort::kIni},
-        {"program folder not writable: the user's own copy",
-         [](FakeSettingsPort& p, const std::string&) { p.failingFolders.insert("C:\\Prog"); }, true,
-         SaveFailure::None, FakeSettingsPort::kUserIni},
-        {"... and no user folder",
-         [](FakeSettingsPort& p, const std::string&) {
-             p.failingFolders.insert("C:\\Prog");
-             p.userFolder.clear();
-         },
-         false, SaveFailure::CannotWrite, nullptr},
-        {"... and the user folder not writable either",
-         [](FakeSettingsPort& p, const std::string&) { p.failWrites = true; }, false, SaveFailure::CannotWrite,
-         nullptr},
-        {"a read-only file is not replaced, nor copied",
-         [](FakeSettingsPort& p, const std::string&) { p.readOnly.insert(FakeSettingsPort::kIni); }, false,
-         SaveFailure::ReadOnlyFile, nullptr},
-        {"a file that cannot be read is not replaced, nor copied",
-         [](FakeSettingsPort& p, const std::string&) {
-             p.unreadable.insert(FakeSettingsPort::kIni);
-             p.failingFolders.insert("C:\\Prog");
-         },
-         false, SaveFailure::CannotRead, nullptr},
-        {"once the user's copy exists, it takes every save",
-         [](FakeSettingsPort& p, const std::string& old) { p.files[FakeSettingsPort::kUserIni] = old; }, true,
-         SaveFailure::None, FakeSettingsPort::kUserIni},
-        {"a read-only user copy",
-         [](FakeSettingsPort& p, const std::string& old) {
-             p.files[FakeSettingsPort::kUserIni] = old;
-             p.readOnly.insert(FakeSettingsPort::kUserIni);
-         },
-         false, SaveFailure::ReadOnlyFile, nullptr},
-        {"a user copy that cannot be read",
-         [](FakeSettingsPort& p, const std::string&) { p.unreadable.insert(FakeSettingsPort::kUserIni); }, false,
-         SaveFailure::CannotRead, nullptr},
-        {"a user copy whose folder cannot be written goes nowhere else",
-         [](FakeSettingsPort& p, const std::string& old) {
-             p.files[FakeSettingsPort::kUserIni] = old;
-             p.failingFolders.insert("C:\\Users\\me\\AppData\\Roaming\\Lumvex_K47");
-         },
-         false, SaveFailure::CannotWrite, nullptr},
+        {"the program's folder", false, "", false, "", "", Program, SaveFailure::None},
+        {"program folder shut: the user's own copy", false, kProg, false, "", "", User, SaveFailure::None},
+        {"... and no user folder", false, kProg, true, "", "", Nowhere, SaveFailure::CannotWrite},
+        {"... and the user folder shut too", false, kAll, false, "", "", Nowhere, SaveFailure::CannotWrite},
+        {"a read-only file: not replaced, not copied", false, kProg, false, kProgram, "", Nowhere,
+         SaveFailure::ReadOnlyFile},
+        {"an unreadable file: not replaced, not copied", false, kProg, false, "", kProgram, Nowhere,
+         SaveFailure::CannotRead},
+        {"once the user's copy exists, it takes every save", true, "", false, "", "", User, SaveFailure::None},
+        {"a read-only user copy", true, "", false, kUser, "", Nowhere, SaveFailure::ReadOnlyFile},
+        {"an unreadable user copy", true, "", false, "", kUser, Nowhere, SaveFailure::CannotRead},
+        {"a shut user copy goes nowhere else", true, kUserDir, false, "", "", Nowhere, SaveFailure::CannotWrite},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         FakeSettingsPort port;
-        port.userFolder = FakeSettingsPort::kUserFolder;
+        port.userFolder = r.noUserFolder ? "" : FakeSettingsPort::kUserFolder;
         port.Ini() = kOld;
-        r.setup(port, kOld);
+        if (r.userCopy) port.files[kUser] = kOld;
+        port.failWrites = r.shutFolder == kAll;
+        port.failingFolders.insert(r.shutFolder);
+        port.readOnly.insert(r.readOnly);
+        port.unreadable.insert(r.unreadable);
         const auto before = port.files;
         Settings s;
         Load_ini_File(s, port);
         s.Gradation = 2;
         SaveFailure why = SaveFailure::None;
-        ApiResult = 7;
-        EXPECT_EQ(Set_ini_File(s, DefaultDialog(), port, &why), r.saved);
+        EXPECT_EQ(Set_ini_File(s, DefaultDialog(), port, &why), r.savedTo != Nowhere);
         EXPECT_EQ(why, r.why);
-        EXPECT_EQ(ApiResult, r.saved ? 1 : 0);
+        EXPECT_EQ(ApiResult, r.savedTo != Nowhere ? 1 : 0);
+        const std::string savedPath = r.savedTo == Program ? kProgram : r.savedTo == User ? kUser : "";
         for (const auto& [path, bytes] : port.files) {
-            if (r.savedTo != nullptr && path == r.savedTo) continue;
-            // Every other file is as it was, and none was made.
-            ASSERT_TRUE(before.count(path)) << path;
-            EXPECT_EQ(bytes, before.at(path)) << path;
+            if (path == savedPath) continue;
+            ASSERT_TRUE(before.count(path)) << path << " was made";
+            EXPECT_EQ(bytes, before.at(path)) << path << " was changed";
         }
-        if (r.savedTo != nullptr) {
-            const std::string& out = port.files[r.savedTo];
-            EXPECT_NE(out.find("[Mine]\r\nkeep=1\r\n"), std::string::npos) << "the user's other lines go along";
-            EXPECT_NE(out.find(std::string(key::Gradation) + "= 2\r\n"), std::string::npos);
-            Settings back;
-            Load_ini_File(back, port);
-            EXPECT_EQ(back.Gradation, 2) << "the next load reads what was saved";
-        }
+        if (r.savedTo == Nowhere) continue;
+        const std::string& out = port.files[savedPath];
+        EXPECT_NE(out.find("[Mine]\r\nkeep=1\r\n"), std::string::npos) << "the user's other lines go along";
+        EXPECT_EQ(LoadWith(port).Gradation, 2) << "the next load reads what was saved";
     }
 }
 
