@@ -32,6 +32,7 @@ echo "== native tests"
 count_ctest "$B/native-ctest.log"
 
 echo "== fuzz (bounded)"
+source "$ROOT/scripts/fuzz-env.sh"
 for target in "$B"/fuzz/tests/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
@@ -39,8 +40,8 @@ for target in "$B"/fuzz/tests/fuzz/fuzz_*; do
   mkdir -p "$corpus"
   seeds="$ROOT/tests/fuzz/seeds/${name#fuzz_}"
   [ -d "$seeds" ] || seeds=""
-  if "$target" -max_total_time="${LVX_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "$corpus" $seeds >"$B/$name.log" 2>&1; then
-    echo "fuzz $name: ok"; passed=$((passed + 1))
+  if "$target" -max_total_time="${LVX_FUZZ_SECONDS:-20}" $LVX_FUZZ_FLAGS "$corpus" $seeds >"$B/$name.log" 2>&1; then
+    echo "fuzz $name: ok ($(lvx_fuzz_summary "$B/$name.log"))"; passed=$((passed + 1))
   else
     echo "fuzz $name: FAILED (see $B/$name.log)"; tail -30 "$B/$name.log"; failed=$((failed + 1))
   fi

@@ -5,19 +5,36 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+template <class Unit>
+bool IsBlank(Unit c) {
+    return c == Unit(' ') || c == Unit('\t') || c == Unit('\v') || c == Unit('\f') || c == Unit('\r') ||
+           c == Unit('\n') || c == Unit(0x1A);
+}
 
-std::string_view Trim(std::string_view s) {
+// A byte that starts a double-byte character; UTF-16 has none that matter here.
+bool StartsPair(char c) { return IsLeadByte932(static_cast<unsigned char>(c)); }
+bool StartsPair(char16_t) { return false; }
+
+template <class Unit>
+std::basic_string_view<Unit> Trim(std::basic_string_view<Unit> s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
 }
 
-// Position of the first single-byte ch in s, stepping over double-byte characters.
-size_t FindSingleByte(std::string_view s, char ch) {
+// The platform keeps names and values as C strings: they end at a NUL.
+template <class Unit>
+std::basic_string_view<Unit> UpToNul(std::basic_string_view<Unit> s) {
+    size_t nul = s.find(Unit(0));
+    return nul == npos ? s : s.substr(0, nul);
+}
+
+// Positions of the first and of the last single-unit ch in s, stepping over
+// double-byte characters.
+template <class Unit>
+size_t FindSingle(std::basic_string_view<Unit> s, Unit ch) {
     for (size_t i = 0; i < s.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (IsLeadByte932(c) && i + 1 < s.size()) {
+        if (StartsPair(s[i]) && i + 1 < s.size()) {
             ++i;
             continue;
         }
@@ -26,15 +43,29 @@ size_t FindSingleByte(std::string_view s, char ch) {
     return npos;
 }
 
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+template <class Unit>
+size_t FindLastSingle(std::basic_string_view<Unit> s, Unit ch) {
+    size_t last = npos;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (StartsPair(s[i]) && i + 1 < s.size()) {
+            ++i;
+            continue;
+        }
+        if (s[i] == ch) last = i;
+    }
+    return last;
+}
 
-}  // namespace
+template <class Unit>
+Unit FoldAscii(Unit c) {
+    return (c >= Unit('a') && c <= Unit('z')) ? static_cast<Unit>(c - Unit('a') + Unit('A')) : c;
+}
 
-bool NamesEqual(std::string_view a, std::string_view b) {
+template <class Unit>
+bool Equal(std::basic_string_view<Unit> a, std::basic_string_view<Unit> b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(a[i]);
-        if (IsLeadByte932(c) && i + 1 < a.size()) {
+        if (StartsPair(a[i]) && i + 1 < a.size()) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
             ++i;
             continue;
@@ -44,116 +75,137 @@ bool NamesEqual(std::string_view a, std::string_view b) {
     return true;
 }
 
-IniDocument::IniDocument(std::string_view bytes) {
+// A name as the platform compares it: blanks around it dropped, cut at a NUL.
+template <class Unit>
+std::basic_string_view<Unit> LookupName(std::basic_string_view<Unit> name) {
+    return UpToNul(Trim(name));
+}
+
+}  // namespace
+
+bool NamesEqual(std::string_view a, std::string_view b) { return Equal(a, b); }
+
+template <class Unit>
+BasicIniDocument<Unit>::BasicIniDocument(View text) {
     size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find_first_of("\r\n", start);
-        Line line;
+    while (start < text.size()) {
+        size_t end = npos;
+        for (size_t i = start; i < text.size(); ++i) {
+            if (text[i] == Unit('\r') || text[i] == Unit('\n')) {
+                end = i;
+                break;
+            }
+        }
         if (end == npos) {
-            line.text = std::string(bytes.substr(start));
-            lines_.push_back(std::move(line));
+            lines_.push_back(MakeLine(Text(text.substr(start)), Text()));
             break;
         }
-        line.text = std::string(bytes.substr(start, end - start));
         size_t next = end + 1;
-        if (bytes[end] == '\r' && next < bytes.size() && bytes[next] == '\n') ++next;
-        line.eol = std::string(bytes.substr(end, next - end));
-        lines_.push_back(std::move(line));
+        if (text[end] == Unit('\r') && next < text.size() && text[next] == Unit('\n')) ++next;
+        lines_.push_back(MakeLine(Text(text.substr(start, end - start)), Text(text.substr(end, next - end))));
         start = next;
     }
 }
 
-IniDocument::Parsed IniDocument::ParseLine(std::string_view text) {
-    Parsed p;
-    std::string_view t = Trim(text);
-    if (t.empty()) return p;
-    if (t.front() == ';') {
-        p.kind = Kind::Comment;
-        return p;
+template <class Unit>
+typename BasicIniDocument<Unit>::Line BasicIniDocument<Unit>::MakeLine(Text text, Text eol) {
+    Line line{std::move(text), std::move(eol)};
+    const View whole(line.text);
+    auto span = [&](View part) { return part.empty() ? Span{} : Span{static_cast<size_t>(part.data() - whole.data()), part.size()}; };
+    View t = Trim(whole);
+    if (t.empty()) return line;
+    if (t.front() == Unit('[')) {
+        // Without a "]" the line is no section: the platform reads it as a key.
+        size_t close = FindLastSingle(t, Unit(']'));
+        if (close != npos) {
+            line.kind = Kind::Section;
+            line.name = span(LookupName(t.substr(1, close - 1)));
+            return line;
+        }
     }
-    if (t.front() == '[') {
-        std::string_view inner = t.substr(1);
-        size_t close = FindSingleByte(inner, ']');
-        if (close != npos) inner = inner.substr(0, close);
-        p.kind = Kind::Section;
-        p.name = std::string(Trim(inner));
-        return p;
-    }
-    p.kind = Kind::Entry;
-    size_t eq = FindSingleByte(t, '=');
-    if (eq == npos) {
-        p.name = std::string(t);
-        return p;
-    }
-    p.hasEquals = true;
-    p.name = std::string(Trim(t.substr(0, eq)));
-    p.value = std::string(Trim(t.substr(eq + 1)));
-    return p;
+    line.kind = Kind::Entry;
+    size_t eq = FindSingle(t, Unit('='));
+    View rawName = eq == npos ? t : Trim(t.substr(0, eq));
+    line.rawName = span(rawName);
+    line.name = span(UpToNul(rawName));
+    if (eq != npos) line.value = span(UpToNul(Trim(t.substr(eq + 1))));
+    return line;
 }
 
-size_t IniDocument::FindSection(std::string_view section) const {
+template <class Unit>
+size_t BasicIniDocument<Unit>::FindSection(View section) const {
+    const View wanted = LookupName(section);
     for (size_t i = 0; i < lines_.size(); ++i) {
-        Parsed p = ParseLine(lines_[i].text);
-        if (p.kind == Kind::Section && NamesEqual(p.name, Trim(section))) return i + 1;
+        if (lines_[i].kind == Kind::Section && Equal(Part(lines_[i], lines_[i].name), wanted)) return i + 1;
     }
     return npos;
 }
 
-size_t IniDocument::SectionEnd(size_t bodyStart) const {
+template <class Unit>
+size_t BasicIniDocument<Unit>::SectionEnd(size_t bodyStart) const {
     size_t i = bodyStart;
-    while (i < lines_.size() && ParseLine(lines_[i].text).kind != Kind::Section) ++i;
+    while (i < lines_.size() && lines_[i].kind != Kind::Section) ++i;
     return i;
 }
 
-std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
+template <class Unit>
+std::optional<typename BasicIniDocument<Unit>::Text> BasicIniDocument<Unit>::Get(View section, View key) const {
     size_t body = FindSection(section);
     if (body == npos) return std::nullopt;
-    size_t end = SectionEnd(body);
+    const View wanted = LookupName(key);
+    const size_t end = SectionEnd(body);
     for (size_t i = body; i < end; ++i) {
-        Parsed p = ParseLine(lines_[i].text);
-        if (p.kind != Kind::Entry || !NamesEqual(p.name, Trim(key))) continue;
-        std::string v = p.value;
-        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+        const Line& line = lines_[i];
+        if (line.kind != Kind::Entry || !Equal(Part(line, line.name), wanted)) continue;
+        View v = Part(line, line.value);
+        if (v.size() >= 2 && (v.front() == Unit('"') || v.front() == Unit('\'')) && v.back() == v.front()) {
             v = v.substr(1, v.size() - 2);
         }
-        return v;
+        return Text(v);
     }
     return std::nullopt;
 }
 
-void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-    std::string entry = std::string(Trim(key)) + "=" + std::string(value);
+template <class Unit>
+void BasicIniDocument<Unit>::Set(View section, View key, View value) {
+    const Text crlf{Unit('\r'), Unit('\n')};
+    Text entry = Text(Trim(key)) + Unit('=') + Text(value);
     size_t body = FindSection(section);
     if (body == npos) {
-        if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = "\r\n";
-        lines_.push_back({"[" + std::string(Trim(section)) + "]", "\r\n"});
-        lines_.push_back({entry, "\r\n"});
+        if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = crlf;
+        lines_.push_back(MakeLine(Unit('[') + Text(Trim(section)) + Unit(']'), crlf));
+        lines_.push_back(MakeLine(entry, crlf));
         return;
     }
     size_t end = SectionEnd(body);
+    const View wanted = LookupName(key);
     for (size_t i = body; i < end; ++i) {
-        Parsed p = ParseLine(lines_[i].text);
-        if (p.kind == Kind::Entry && NamesEqual(p.name, Trim(key))) {
+        Line& line = lines_[i];
+        if (line.kind == Kind::Entry && Equal(Part(line, line.name), wanted)) {
             // Keep the key as the file spells it.
-            lines_[i].text = p.name + "=" + std::string(value);
-            if (lines_[i].eol.empty()) lines_[i].eol = "\r\n";
+            Text edited = Text(Part(line, line.rawName)) + Unit('=') + Text(value);
+            line = MakeLine(std::move(edited), line.eol.empty() ? crlf : line.eol);
             return;
         }
     }
     // After the section's last non-blank line, so blank separators stay last.
     size_t at = end;
-    while (at > body && ParseLine(lines_[at - 1].text).kind == Kind::Blank) --at;
-    if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = "\r\n";
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{entry, "\r\n"});
+    while (at > body && lines_[at - 1].kind == Kind::Blank) --at;
+    if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = crlf;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(entry, crlf));
 }
 
-std::string IniDocument::Bytes() const {
-    std::string out;
+template <class Unit>
+typename BasicIniDocument<Unit>::Text BasicIniDocument<Unit>::Units() const {
+    Text out;
     for (const Line& line : lines_) {
         out += line.text;
         out += line.eol;
     }
     return out;
 }
+
+template class BasicIniDocument<char>;
+template class BasicIniDocument<char16_t>;
 
 }  // namespace lvx

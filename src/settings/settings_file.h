@@ -7,26 +7,51 @@
 #include <string>
 #include <string_view>
 
+#include "settings/ini_document.h"
 #include "settings/settings.h"
 
 namespace lvx {
+
+// What reading a file gave: its bytes, or why there are none. A file that
+// is there but cannot be read (no permission, locked, an I/O error) is not a
+// missing one: loading treats both alike, but a save must never replace it.
+struct FileContent {
+    enum class Status { Missing, Read, Unreadable };
+    Status status = Status::Missing;
+    std::string bytes;  // when Read
+};
+
+enum class WriteStatus {
+    Written,
+    ReadOnly,  // the file carries the platform's read-only mark: left as it was
+    Failed,    // anything else: the folder cannot be written, the disk is full, ...
+};
 
 // What the settings file code needs of the platform. Paths are
 // code-page-932 bytes, as the file stores them.
 class SettingsPort {
 public:
     virtual ~SettingsPort() = default;
-    // The whole file, or nothing when it is missing or cannot be read.
-    virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+    virtual FileContent ReadFile(const std::string& path) = 0;
     // Writes a temporary file in the same folder and puts it in place in one
-    // step; on failure the old file is left as it was.
-    virtual bool ReplaceFileBytes(const std::string& path, const std::string& bytes) = 0;
+    // step; on failure the old file is left as it was. Refuses to replace a
+    // read-only file, whoever runs the program.
+    virtual WriteStatus ReplaceFileBytes(const std::string& path, const std::string& bytes) = 0;
     // Opens the file for reading and closes it again; never creates it.
     virtual bool CanOpenForReading(const std::string& path) = 0;
     // The folder that holds the program file, as the platform reports it.
     virtual std::string ProgramFolder() = 0;
+    // The user's own application-data folder (%APPDATA%), or empty when the
+    // platform has none.
+    virtual std::string UserDataFolder() = 0;
+    // Creates a folder whose parent exists; true when it exists afterwards.
+    virtual bool MakeFolder(const std::string& path) = 0;
     // Width of the primary screen in pixels.
     virtual double ScreenWidthPx() = 0;
+    // Code page 932 and UTF-16, converted as the platform's own text
+    // functions do: a character the target cannot hold becomes "?".
+    virtual std::u16string Cp932ToUtf16(std::string_view bytes) = 0;
+    virtual std::string Utf16ToCp932(std::u16string_view text) = 0;
 };
 
 inline constexpr std::string_view kSection = "Section";
@@ -45,14 +70,42 @@ inline constexpr std::string_view BackColor = "\x94\x77\x8C\x69\x90\x46";       
 inline constexpr std::string_view Shape = "\x8C\x60\x8F\xF3";                               // 形状
 }  // namespace key
 
+// A settings file's text in the encoding the platform gives it: code-page-932
+// bytes, or UTF-16LE when the file starts with that byte-order mark (the
+// platform then reads and writes it in UTF-16, and so does this). A UTF-8
+// byte-order mark means nothing to the platform: it is part of the first line.
+class ProfileText {
+public:
+    ProfileText(const std::string& bytes, SettingsPort& port);
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+    std::string Bytes() const;
+    bool IsUtf16() const { return utf16_; }
+
+private:
+    SettingsPort& port_;
+    bool utf16_ = false;
+    IniDocument narrow_;
+    WideIniDocument wide_;
+    std::string oddByte_;  // a UTF-16 file of odd length keeps its last byte
+};
+
 // Folder of the program file followed by "\Lumvex_K47.ini".
+std::string ProgramSettingsPath(SettingsPort& port);
+// The user's own copy, "%APPDATA%\Lumvex_K47\Lumvex_K47.ini", or empty when
+// the platform has no such folder.
+std::string UserSettingsPath(SettingsPort& port);
+// The file that loading and saving use: the user's own copy once it exists
+// (a save went there because the program's folder could not be written),
+// otherwise the one beside the program.
 std::string SettingsFilePath(SettingsPort& port);
 
 // The stored value, cut to 255 bytes, or an empty text.
 std::string Get_ini_String(std::string_view section, std::string_view key, const std::string& path,
                            SettingsPort& port);
 
-// Stores one value; ApiResult is 1 on success and 0 on failure. Always empty.
+// Stores one value; ApiResult is 1 on success and 0 on failure (a file that
+// cannot be read or is read-only is left alone). Always empty.
 std::string Put_ini_String(std::string_view section, std::string_view key, std::string_view value,
                            const std::string& path, SettingsPort& port);
 
@@ -78,11 +131,15 @@ enum class SaveFailure {
     None,
     CannotRead,    // the file exists but cannot be read: replacing it would lose it
     ReadOnlyFile,  // the user protected the file
-    CannotWrite,   // the folder cannot be written, the disk is full, ...
+    CannotWrite,   // neither the program's folder nor the user's own could take the file
 };
 
-// Writes all ten keys in one replace of the file. Only BgmRepeat changes in
-// settings. Returns whether the file now holds them; why tells what failed.
+// Writes all ten keys in one replace of the file that SettingsFilePath names.
+// When the program's folder cannot be written, the keys go to the user's own
+// copy instead (with the rest of the program's file), which every later load
+// reads first. A file that cannot be read or is read-only is never replaced
+// and no copy is made over the user's protection. Only BgmRepeat changes in
+// settings. Returns whether a file now holds the keys; why tells what failed.
 bool Set_ini_File(Settings& settings, const DialogValues& dialog, SettingsPort& port,
                   SaveFailure* why = nullptr);
 

@@ -51,6 +51,16 @@ MusicFile FileMusicKind(std::string_view bgmFile) {
     return MusicFile::Other;
 }
 
+bool CanNameFile(std::string_view path) {
+    // Trail bytes of double-byte characters are 40 and above: no quote or
+    // control byte hides inside a character.
+    for (char c : path) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || c == '"') return false;
+    }
+    return true;
+}
+
 bool HasErrorMark(std::string_view text) {
     // Only where a character starts: the second byte of a Japanese character
     // followed by "rr" is no error text.
@@ -111,6 +121,7 @@ int32_t Sound_02::SendDirect(const std::string& command) {
 }
 
 void Sound_02::Play_WAV() {
+    if (!CanNameFile(settings_.BgmFile)) return;
     if (wave_.OutputDeviceCount() >= 1) ApiResult = wave_.PlayFile(settings_.BgmFile, kWavLoopFlags);
 }
 
@@ -119,6 +130,7 @@ void Sound_02::Stop_WAV() { ApiResult = wave_.StopSound(); }
 void Sound_02::Play_MP3() {
     // Quoted, so that blanks in the path are not read as command words; not
     // cut to any length, so that long paths play too.
+    if (!CanNameFile(settings_.BgmFile)) return;
     std::string command = "open \"" + settings_.BgmFile + "\" type MPEGVideo Alias MP3Play";
     if (SendDirect(command) == 0) SendDirect("play MP3Play");
 }

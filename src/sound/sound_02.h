@@ -39,6 +39,11 @@ inline constexpr uint32_t kWavLoopFlags = snd::kAsync | snd::kLoop | snd::kFilen
 enum class MusicFile { Other, Wav, Mp3 };
 MusicFile FileMusicKind(std::string_view bgmFile);
 
+// False for a path that cannot name a file: one holding a double quote or a
+// control character. Such a path is never handed to MCI or to the wave
+// output, where a quote would end the quoted path and add command words.
+bool CanNameFile(std::string_view path);
+
 // The letters "ERR" in the text put in upper case: how a failed status is told.
 bool HasErrorMark(std::string_view text);
 

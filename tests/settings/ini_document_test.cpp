@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/odd_lines.h"
+
 namespace lvx {
 namespace {
 
@@ -39,25 +41,54 @@ TEST(IniDocument, DoubleByteNamesAreNeverCaseFolded) {
     EXPECT_EQ(sections.Get("\x93\x5D", "k"), "1");
 }
 
+TEST(IniDocument, ReadsOddLinesAsThePlatformDoes) {
+    for (const testing::OddLine& r : testing::OddLines()) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(IniDocument(r.file).Get(r.section, r.key), r.value);
+    }
+}
+
+// A double-byte character whose trail byte is "]" (5D) or "\" (5C): lead
+// bytes 81-9F and E0-FC, the ends of both ranges included.
+TEST(IniDocument, TrailBytesAreNeverBrackets) {
+    for (const char* lead : {"\x81", "\x9F", "\xE0", "\xFA", "\xFB", "\xFC"}) {
+        SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(lead[0])));
+        const std::string close = std::string(lead) + "\x5D";
+        // "[" and a character ending in 5D is no section line: k stays in Section.
+        EXPECT_EQ(IniDocument("[Section]\r\n[" + close + "\r\nk=1\r\n").Get("Section", "k"), "1");
+        // A section named by that character.
+        EXPECT_EQ(IniDocument("[" + close + "]\r\nk=2\r\n").Get(close, "k"), "2");
+        const std::string back = std::string(lead) + "\x5C";
+        EXPECT_EQ(IniDocument("[Section]\r\n" + back + "=" + back + "\r\n").Get("Section", back), back);
+    }
+}
+
 TEST(IniDocument, SetEditsOneLineAndKeepsTheRest) {
     const std::string original = "; c\n[A]\nk=1\n\n[Section]\nKey = old \nz=9\n\n\n[B]\nq=2";
     IniDocument doc(original);
     doc.Set("section", "key", " new");
-    EXPECT_EQ(doc.Bytes(), "; c\n[A]\nk=1\n\n[Section]\nKey= new\nz=9\n\n\n[B]\nq=2");
+    EXPECT_EQ(doc.Units(), "; c\n[A]\nk=1\n\n[Section]\nKey= new\nz=9\n\n\n[B]\nq=2");
     doc.Set("Section", "added", "v");
-    EXPECT_EQ(doc.Bytes(), "; c\n[A]\nk=1\n\n[Section]\nKey= new\nz=9\nadded=v\r\n\n\n[B]\nq=2");
+    EXPECT_EQ(doc.Units(), "; c\n[A]\nk=1\n\n[Section]\nKey= new\nz=9\nadded=v\r\n\n\n[B]\nq=2");
     doc.Set("B", "r", "3");
-    EXPECT_EQ(doc.Bytes(), "; c\n[A]\nk=1\n\n[Section]\nKey= new\nz=9\nadded=v\r\n\n\n[B]\nq=2\r\nr=3\r\n");
+    EXPECT_EQ(doc.Units(), "; c\n[A]\nk=1\n\n[Section]\nKey= new\nz=9\nadded=v\r\n\n\n[B]\nq=2\r\nr=3\r\n");
     doc.Set("C", "s", "4");
     EXPECT_EQ(doc.Get("C", "s"), "4");
-    EXPECT_TRUE(doc.Bytes().ends_with("r=3\r\n[C]\r\ns=4\r\n")) << doc.Bytes();
+    EXPECT_TRUE(doc.Units().ends_with("r=3\r\n[C]\r\ns=4\r\n")) << doc.Units();
+}
+
+TEST(IniDocument, SetKeepsTheKeyAsTheFileSpellsIt) {
+    using namespace std::string_literals;
+    IniDocument doc("[Section]\r\n\tKEY\0old = 1\r\n"s);
+    doc.Set("Section", "key", " 2");
+    EXPECT_EQ(doc.Units(), "[Section]\r\nKEY\0old= 2\r\n"s);
 }
 
 TEST(IniDocument, EmptyDocumentGrowsASection) {
     IniDocument doc;
     doc.Set("Section", "a", " 1");
     doc.Set("Section", "b", "");
-    EXPECT_EQ(doc.Bytes(), "[Section]\r\na= 1\r\nb=\r\n");
+    EXPECT_EQ(doc.Units(), "[Section]\r\na= 1\r\nb=\r\n");
 }
 
 }  // namespace

@@ -32,7 +32,10 @@ TEST(LvxSettings, ReadsAFileAsTheSaverWould) {
              "\xCB\xDF\xB8\xC1\xAC\x82\xCC\xBB\xB2\xBD\xDE= 300\r\n";
     }
     std::string out = RunSettings({"--ini", path.string(), "--screen-width", "1366"});
+    // On an absurdly wide screen the lower bound (37500) does not fit the field: the stored size stays.
+    std::string wide = RunSettings({"--ini", path.string(), "--screen-width", "300000"});
     std::filesystem::remove(path);
+    EXPECT_NE(wide.find("PictureSize=300\n"), std::string::npos) << wide;
     EXPECT_NE(out.find("ColorInterval=30\n"), std::string::npos) << out;
     EXPECT_NE(out.find("BackColor=-1\n"), std::string::npos) << out;
     EXPECT_NE(out.find("PictureSize=300\n"), std::string::npos) << out;

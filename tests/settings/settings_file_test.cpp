@@ -57,6 +57,7 @@ TEST(LoadIniFile, PictureSizeReadsDownwardThenBounds) {
     FakeSettingsPort port;
     const std::pair<const char*, int> cases[] = {
         {" 300", 256}, {" 100", 128}, {" 200", 200}, {"abc", 128}, {"150.9", 150}, {"  150.9  ", 150},
+        {"\t150.9\t", 150}, {" 150\v\f\x1A", 150},  // blanks as the platform trims them
         {"99999", 128},  // does not fit 16 bits: stays 0, then the lower bound
         {"-5", 128}};
     for (auto [text, expected] : cases) {
@@ -158,11 +159,17 @@ TEST(FileExists, TrailingBackslashIsTestedWithoutItButKeptInTheSetting) {
 }
 
 TEST(FileExists, AFinalDoubleByteCharacterIsNotCut) {
-    // "ソ" is 83 5C in code page 932: its trail byte is the backslash byte.
-    FakeSettingsPort port;
-    const std::string so = "C:\\Music\\\x83\x5C";
-    port.readable.insert(so);
-    EXPECT_EQ(File_Exists(so, port), kTrue);
+    // Characters whose trail byte is the backslash byte 5C, at both ends of
+    // both lead-byte ranges (FC 5C is unassigned, but still one character).
+    for (const char* c : {"\x83\x5C", "\x9F\x5C", "\xE0\x5C", "\xFA\x5C", "\xFB\x5C", "\xFC\x5C"}) {
+        SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(c[0])));
+        FakeSettingsPort port;
+        const std::string name = "C:\\Music\\" + std::string(c);
+        port.readable.insert(name);
+        EXPECT_EQ(File_Exists(name, port), kTrue);
+        // A real final backslash after it is still dropped.
+        EXPECT_EQ(File_Exists(name + "\\", port), kTrue);
+    }
 }
 
 TEST(GetIniString, ValuesAreCutTo255Bytes) {
@@ -276,29 +283,183 @@ TEST(SetIniFile, AFailedWriteIsReportedAndChangesNothing) {
     EXPECT_EQ(port.Ini(), before);
 }
 
+// Ten distinct values, so that a field read from or written under another
+// field's key cannot pass; the path holds characters whose lead bytes are 9F
+// and FA-FC with the trail byte 5C (歃, 纊, 犾), and 髙 and 﨑.
 TEST(SetIniFile, SaveThenLoadRoundTripsEveryField) {
     FakeSettingsPort port;
-    port.readable.insert("C:\\My Music\\\x8B\xC8.mp3");
     Settings s;
     s.BgmKind = 2;
-    s.BgmFile = "C:\\My Music\\\x8B\xC8.mp3";
+    s.BgmFile = "C:\\\x9F\x5C\\\xFA\x5C\xFB\x5C \xFB\xFC\xFA\xB1.mp3";
+    port.readable.insert(s.BgmFile);
     s.SizeRandom = 1;
-    s.Gradation = 0;
-    s.BackColorRandom = 1;
-    s.Shape = 1;
-    ASSERT_TRUE(Set_ini_File(s, DialogValues{"20", 256, 60, 0x123456}, port));
+    s.Gradation = 3;  // kinds, flags and choices are stored unbounded
+    s.BackColorRandom = 0;
+    s.Shape = -4;
+    ASSERT_TRUE(Set_ini_File(s, DialogValues{"13", 201, 37, 0x00A1B2C3}, port));
     Settings back;
     Load_ini_File(back, port);
     EXPECT_EQ(back.BgmKind, 2);
-    EXPECT_EQ(back.BgmRepeat, 20);
+    EXPECT_EQ(back.BgmRepeat, 13);
     EXPECT_EQ(back.BgmFile, s.BgmFile);
-    EXPECT_EQ(back.PictureSize, 256);
+    EXPECT_EQ(back.PictureSize, 201);
     EXPECT_EQ(back.SizeRandom, 1);
-    EXPECT_EQ(back.ColorInterval, 60);
-    EXPECT_EQ(back.Gradation, 0);
-    EXPECT_EQ(back.BackColorRandom, 1);
-    EXPECT_EQ(back.BackColor, 0x123456);
-    EXPECT_EQ(back.Shape, 1);
+    EXPECT_EQ(back.ColorInterval, 37);
+    EXPECT_EQ(back.Gradation, 3);
+    EXPECT_EQ(back.BackColorRandom, 0);
+    EXPECT_EQ(back.BackColor, 0x00A1B2C3);
+    EXPECT_EQ(back.Shape, -4);
+}
+
+TEST(LoadIniFile, ScreensTooWideForTheFieldLeaveThePictureSize) {
+    // S = Wpx / 4 rounded down; a default, bound or S that does not fit is a
+    // failed step, never a wrapped number.
+    struct Row { double width; const char* stored; int expected; };
+    const Row rows[] = {
+        {300000, nullptr, 0},    // default 62500 does not fit 16 bits
+        {300000, " 200", 200},   // the lower bound 37500 does not fit: 200 stays
+        {262136, " 200", 32767}, // lower bound 32767 fits exactly
+        {1e12, nullptr, 0},      // S does not fit 32 bits
+        {1e12, " 300", 300},
+        {3, " 5", 0},            // upper bound 0 on a 3-pixel screen
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.width);
+        FakeSettingsPort port;
+        port.width = r.width;
+        if (r.stored != nullptr) port.Ini() = IniWith(key::PictureSize, r.stored);
+        EXPECT_EQ(LoadWith(port).PictureSize, r.expected);
+    }
+}
+
+TEST(LoadIniFile, AValueEndsAtItsNulAndASaveKeepsIt) {
+    using namespace std::string_literals;
+    FakeSettingsPort port;
+    port.Ini() = "[Section]\r\n"s + std::string(key::BgmKind) + "=1\0 more"s + "\r\n";
+    Settings s = LoadWith(port);
+    EXPECT_EQ(s.BgmKind, 1);
+    ASSERT_TRUE(Set_ini_File(s, DefaultDialog(), port));
+    EXPECT_EQ(LoadWith(port).BgmKind, 1);
+}
+
+// ---- Files in UTF-16
+
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : text) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+    }
+    return bytes;
+}
+
+TEST(SetIniFile, AUtf16FileIsReadAndWrittenInUtf16) {
+    FakeSettingsPort port;
+    // Another section holds text that code page 932 cannot hold (한, 😀).
+    const std::u16string other = u"[Other]\r\nname=\uD55C\U0001F600\r\n[Section]\r\n";
+    port.Ini() = Utf16File(other + u"\u8272\u306E\u8EE2\u63DB= 30\r\n");  // 色の転換
+    EXPECT_EQ(LoadWith(port).ColorInterval, 30);
+    Settings s;
+    ASSERT_TRUE(Set_ini_File(s, DialogValues{"", 214, 45, 0}, port));
+    // Still UTF-16 with its mark, the other section unchanged unit for unit.
+    EXPECT_EQ(port.Ini().rfind(Utf16File(other + u"\u8272\u306E\u8EE2\u63DB= 45\r\n"), 0), 0u);
+    EXPECT_EQ(LoadWith(port).ColorInterval, 45);
+    // A file of the mark alone becomes a UTF-16 file.
+    port.Ini() = "\xFF\xFE";
+    ASSERT_TRUE(Set_ini_File(s, DefaultDialog(), port));
+    EXPECT_EQ(port.Ini().rfind(Utf16File(u"[Section]\r\nBGM\u533A\u5206= 0\r\n"), 0), 0u);
+}
+
+// ---- Where a save goes, and what it refuses
+
+TEST(SetIniFile, SaveLocationAndRefusals) {
+    const std::string kProgram = FakeSettingsPort::kIni, kUser = FakeSettingsPort::kUserIni;
+    const std::string kOld = IniWith(key::Shape, " 1") + "[Mine]\r\nkeep=1\r\n";
+    enum Where { Program, User, Nowhere };
+    struct Row {
+        const char* what;
+        bool userCopy;             // the user's copy exists (a save went there before)
+        std::string shutFolder;    // a folder that cannot be written
+        bool noUserFolder;
+        std::string readOnly, unreadable;
+        Where savedTo;
+        SaveFailure why;
+    };
+    const std::string kProg = "C:\\Prog", kAll = "*", kUserDir = "C:\\Users\\me\\AppData\\Roaming\\Lumvex_K47";
+    const Row rows[] = {
+        {"the program's folder", false, "", false, "", "", Program, SaveFailure::None},
+        {"program folder shut: the user's own copy", false, kProg, false, "", "", User, SaveFailure::None},
+        {"... and no user folder", false, kProg, true, "", "", Nowhere, SaveFailure::CannotWrite},
+        {"... and the user folder shut too", false, kAll, false, "", "", Nowhere, SaveFailure::CannotWrite},
+        {"a read-only file: not replaced, not copied", false, kProg, false, kProgram, "", Nowhere,
+         SaveFailure::ReadOnlyFile},
+        {"an unreadable file: not replaced, not copied", false, kProg, false, "", kProgram, Nowhere,
+         SaveFailure::CannotRead},
+        {"once the user's copy exists, it takes every save", true, "", false, "", "", User, SaveFailure::None},
+        {"a read-only user copy", true, "", false, kUser, "", Nowhere, SaveFailure::ReadOnlyFile},
+        {"an unreadable user copy", true, "", false, "", kUser, Nowhere, SaveFailure::CannotRead},
+        {"a shut user copy goes nowhere else", true, kUserDir, false, "", "", Nowhere, SaveFailure::CannotWrite},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        FakeSettingsPort port;
+        port.userFolder = r.noUserFolder ? "" : FakeSettingsPort::kUserFolder;
+        port.Ini() = kOld;
+        if (r.userCopy) port.files[kUser] = kOld;
+        port.failWrites = r.shutFolder == kAll;
+        port.failingFolders.insert(r.shutFolder);
+        port.readOnly.insert(r.readOnly);
+        port.unreadable.insert(r.unreadable);
+        const auto before = port.files;
+        Settings s;
+        Load_ini_File(s, port);
+        s.Gradation = 2;
+        SaveFailure why = SaveFailure::None;
+        EXPECT_EQ(Set_ini_File(s, DefaultDialog(), port, &why), r.savedTo != Nowhere);
+        EXPECT_EQ(why, r.why);
+        EXPECT_EQ(ApiResult, r.savedTo != Nowhere ? 1 : 0);
+        const std::string savedPath = r.savedTo == Program ? kProgram : r.savedTo == User ? kUser : "";
+        for (const auto& [path, bytes] : port.files) {
+            if (path == savedPath) continue;
+            ASSERT_TRUE(before.count(path)) << path << " was made";
+            EXPECT_EQ(bytes, before.at(path)) << path << " was changed";
+        }
+        if (r.savedTo == Nowhere) continue;
+        const std::string& out = port.files[savedPath];
+        EXPECT_NE(out.find("[Mine]\r\nkeep=1\r\n"), std::string::npos) << "the user's other lines go along";
+        EXPECT_EQ(LoadWith(port).Gradation, 2) << "the next load reads what was saved";
+    }
+}
+
+TEST(LoadIniFile, TheUsersOwnCopyIsReadFirst) {
+    FakeSettingsPort port;
+    port.userFolder = FakeSettingsPort::kUserFolder;
+    port.Ini() = IniWith(key::ColorInterval, " 20");
+    EXPECT_EQ(LoadWith(port).ColorInterval, 20);
+    EXPECT_EQ(SettingsFilePath(port), FakeSettingsPort::kIni);
+    port.files[FakeSettingsPort::kUserIni] = IniWith(key::ColorInterval, " 40");
+    EXPECT_EQ(LoadWith(port).ColorInterval, 40);
+    EXPECT_EQ(SettingsFilePath(port), FakeSettingsPort::kUserIni);
+    // One that cannot be read still stands for the settings: defaults, not
+    // the program's older file.
+    port.files.erase(FakeSettingsPort::kUserIni);
+    port.unreadable.insert(FakeSettingsPort::kUserIni);
+    EXPECT_EQ(LoadWith(port).ColorInterval, 15);
+}
+
+TEST(PutIniString, LeavesAFileThatCannotBeReadOrIsReadOnly) {
+    FakeSettingsPort port;
+    port.Ini() = IniWith(key::Shape, " 1");
+    port.unreadable.insert(FakeSettingsPort::kIni);
+    Put_ini_String(kSection, key::Shape, " 0", FakeSettingsPort::kIni, port);
+    EXPECT_EQ(ApiResult, 0);
+    EXPECT_EQ(LoadWith(port).Shape, 0);  // loading reads it as missing
+    port.unreadable.clear();
+    port.readOnly.insert(FakeSettingsPort::kIni);
+    Put_ini_String(kSection, key::Shape, " 0", FakeSettingsPort::kIni, port);
+    EXPECT_EQ(ApiResult, 0);
+    EXPECT_EQ(port.Ini(), IniWith(key::Shape, " 1"));
+    EXPECT_EQ(port.writes, 1);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace lvx {
@@ -255,6 +256,24 @@ TEST_F(SoundTest, WavLoopsSilentlyOnFailureAndNeedsADevice) {
     EXPECT_THAT(mci.calls, IsEmpty());
 }
 
+TEST_F(SoundTest, APathThatCannotNameAFileIsNeverSent) {
+    // A quote would end the quoted path in the open command and add words of its own.
+    for (const char* path : {"C:\\x.mp3\" wait notify \"C:\\y.mp3", "C:\\a\tb.mp3", "C:\\a\x01.wav",
+                             "C:\\\"a\".wav", "C:\\a\rb.mp3"}) {
+        SCOPED_TRACE(path);
+        settings.BgmFile = path;
+        sound.Play_MP3();
+        sound.Play_WAV();
+        EXPECT_THAT(mci.calls, IsEmpty());
+        EXPECT_THAT(wave.played, IsEmpty());
+    }
+    // Japanese names, blanks and odd but legal characters still play.
+    settings.BgmFile = "C:\\\x8B\xC8 #1 (\x9F\x5C'x').wav";
+    EXPECT_TRUE(CanNameFile(settings.BgmFile));
+    sound.Play_WAV();
+    EXPECT_EQ(wave.played.size(), 1u);
+}
+
 // ---- Audio CD
 
 TEST_F(SoundTest, RepeatTrackThreeOnATenTrackDisc) {
@@ -375,10 +394,14 @@ TEST_F(SoundTest, TrackSteppingStaysOnTheDisc) {
     mci.disc = false;  // an error text reads as track 0
     sound.Prev_Track();
     EXPECT_EQ(mci.calls[mci.calls.size() - 2].command, "status cdaudio position track -1");
-    mci.scripted["status cdaudio current track"] = {0, "2.5"};
     mci.disc = true;
-    sound.Next_Track();
-    EXPECT_EQ(mci.track, 3);  // 2.5 rounds to 2
+    // The current track's text is rounded, halves to even: never cut.
+    for (auto [text, next] : {std::pair{"2.5", 3}, {"2.7", 4}, {"3.5", 5}, {"2.2", 3}}) {
+        SCOPED_TRACE(text);
+        mci.scripted["status cdaudio current track"] = {0, text};
+        sound.Next_Track();
+        EXPECT_EQ(mci.track, next);
+    }
 }
 
 }  // namespace
