@@ -14,5 +14,6 @@ int CmdSettings(const Args& args, std::ostream& out, std::ostream& err);
 int CmdMode(const Args& args, std::ostream& out, std::ostream& err);
 int CmdBlend(const Args& args, std::ostream& out, std::ostream& err);
 int CmdLines(const Args& args, std::ostream& out, std::ostream& err);
+int CmdCells(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace lvx::tool

@@ -18,6 +18,7 @@ constexpr Command kCommands[] = {
     {"blend", lvx::tool::CmdBlend, "blend COLOR1 COLOR2 STEPS"},
     {"lines", lvx::tool::CmdLines,
      "lines W H ANGLE [COLOR1 COLOR2]   (system colours: classic Windows defaults)"},
+    {"cells", lvx::tool::CmdCells, "cells W H SIZE"},
 };
 
 int Usage() {
