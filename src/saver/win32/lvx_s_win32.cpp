@@ -181,6 +181,11 @@ void Win32SaverPort::UnloadWindow() {
     for (int t : {kTimer1, kTimer2, kTimer3}) KillTimer(form_, static_cast<UINT_PTR>(t));
     HWND form = form_;
     form_ = nullptr;
+    // Off the screen at once: under X without a window manager Wine holds the
+    // destruction of a full-screen window up to 2 s, waiting for a manager
+    // to withdraw it. An empty outline hides it without that wait.
+    HRGN nothing = CreateRectRgn(0, 0, 0, 0);
+    if (nothing != nullptr && SetWindowRgn(form, nothing, TRUE) == 0) DeleteObject(nothing);
     DestroyWindow(form);  // the pictures and their regions go with it
     for (Picture& p : pictures_) {
         p.surface.reset();

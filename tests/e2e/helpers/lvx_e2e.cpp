@@ -23,7 +23,18 @@
 //   run PROGRAM [TEXT]     starts PROGRAM with exactly the argument text TEXT,
 //                          prints "pid N", waits and ends with its exit code.
 //                          The program is ended with this one (a job).
+//   firstframe PROGRAM TEXT X Y
+//                          as run, and also prints "window MS" when the saver
+//                          window is first visible and "frame MS" when the
+//                          screen pixel (X, Y) first changes, counted from the
+//                          process's creation.
+//   passes [MS]            the running saver's pass count: "passes N", or
+//                          "passes none" without a saver window; with MS, also
+//                          "rate R" (passes per second over MS milliseconds).
+//   procinfo PID           "handles N workingset KB pagefile KB gdi N user N"
+//                          of a process.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdarg>
@@ -35,6 +46,7 @@
 #include <vector>
 
 #include "app/win32/lvx_r_win32.h"
+#include "saver/win32/lvx_s_win32.h"
 
 namespace {
 
@@ -235,8 +247,10 @@ int Picture(int argc, wchar_t** argv) {
     return std::fclose(file) == 0 ? 0 : 1;
 }
 
-int Run(int argc, wchar_t** argv) {
-    if (argc < 3) return 2;
+HWND SaverWindow() { return FindWindowW(nullptr, L"Lumvex_K47_Main"); }
+
+int Run(int argc, wchar_t** argv, bool watchFrame = false) {
+    if (argc < 3 || (watchFrame && argc < 6)) return 2;
     std::wstring commandLine = L"\"" + std::wstring(argv[2]) + L"\"";
     if (argc > 3 && argv[3][0] != L'\0') commandLine += L" " + std::wstring(argv[3]);
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -252,12 +266,106 @@ int Run(int argc, wchar_t** argv) {
         return 99;
     }
     if (job != nullptr) AssignProcessToJobObject(job, process.hProcess);
+    HDC screen = GetDC(nullptr);
+    const int x = watchFrame ? _wtoi(argv[4]) : 0, y = watchFrame ? _wtoi(argv[5]) : 0;
+    const COLORREF before = watchFrame ? GetPixel(screen, x, y) : 0;
+    LARGE_INTEGER frequency{}, start{}, now{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
     ResumeThread(process.hThread);
     Say("pid %lu\n", process.dwProcessId);
+    auto elapsedMs = [&] {
+        QueryPerformanceCounter(&now);
+        return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    };
+    bool windowSeen = !watchFrame, frameSeen = !watchFrame;
+    while (!frameSeen && WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+        if (!windowSeen && IsWindowVisible(SaverWindow())) {
+            windowSeen = true;
+            Say("window %.1f\n", elapsedMs());
+        }
+        if (GetPixel(screen, x, y) != before) {
+            frameSeen = true;
+            Say("frame %.1f\n", elapsedMs());
+        }
+    }
+    ReleaseDC(nullptr, screen);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     return static_cast<int>(code);
+}
+
+int Passes(int argc, wchar_t** argv) {
+    HWND saver = SaverWindow();
+    if (saver == nullptr) {
+        Say("passes none\n");
+        return 1;
+    }
+    auto count = [saver] { return static_cast<double>(reinterpret_cast<uintptr_t>(GetPropW(saver, lvx::win32::kPassesProperty))); };
+    const double first = count();
+    Say("passes %.0f\n", first);
+    if (argc > 2) {
+        LARGE_INTEGER frequency{}, start{}, end{};
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        Sleep(static_cast<DWORD>(_wtoi(argv[2])));
+        const double last = count();
+        QueryPerformanceCounter(&end);
+        const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+        Say("rate %.1f\n", (last - first) / seconds);
+    }
+    return 0;
+}
+
+// Kernel handles of a process, from the system's handle table (Wine answers
+// GetProcessHandleCount for no process).
+long HandleCount(DWORD pid) {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE type, flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    struct Table {
+        ULONG count;
+        Entry entries[1];
+    };
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return -1;
+    std::vector<char> buffer(1 << 20);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        ULONG needed = 0;
+        const LONG status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) {
+            const auto* table = reinterpret_cast<const Table*>(buffer.data());
+            long n = 0;
+            for (ULONG i = 0; i < table->count; ++i) n += table->entries[i].ownerPid == pid ? 1 : 0;
+            return n;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return -1;
+}
+
+int ProcInfo(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    const auto pid = static_cast<DWORD>(_wtoi(argv[2]));
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process == nullptr) return 1;
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    K32GetProcessMemoryInfo(process, &memory, sizeof memory);
+    // GDI and USER object counts: 0 under Wine, whose GetGuiResources is a stub.
+    Say("handles %ld workingset %llu pagefile %llu gdi %lu user %lu\n", HandleCount(pid),
+        static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
+        static_cast<unsigned long long>(memory.PagefileUsage / 1024), GetGuiResources(process, GR_GDIOBJECTS),
+        GetGuiResources(process, GR_USEROBJECTS));
+    CloseHandle(process);
+    return 0;
 }
 
 }  // namespace
@@ -271,6 +379,10 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"watch") return Watch(argc, argv);
     if (command == L"picture") return Picture(argc, argv);
     if (command == L"run") return Run(argc, argv);
-    std::fprintf(stderr, "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run ...\n");
+    if (command == L"firstframe") return Run(argc, argv, true);
+    if (command == L"passes") return Passes(argc, argv);
+    if (command == L"procinfo") return ProcInfo(argc, argv);
+    std::fprintf(stderr,
+                 "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|firstframe|passes|procinfo ...\n");
     return 2;
 }
