@@ -27,7 +27,7 @@
 //                          as run, and also prints "window MS" when the saver
 //                          window is first visible and "frame MS" when the
 //                          screen pixel (X, Y) first changes, counted from the
-//                          process's creation.
+//                          process's creation; and "exit MS" when it ends.
 //   passes [MS]            the running saver's pass count: "passes N", or
 //                          "passes none" without a saver window; with MS, also
 //                          "rate R" (passes per second over MS milliseconds).
@@ -291,6 +291,7 @@ int Run(int argc, wchar_t** argv, bool watchFrame = false) {
     }
     ReleaseDC(nullptr, screen);
     WaitForSingleObject(process.hProcess, INFINITE);
+    if (watchFrame) Say("exit %.1f\n", elapsedMs());
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     return static_cast<int>(code);
