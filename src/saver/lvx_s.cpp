@@ -93,8 +93,23 @@ void Lvx_S::Form_Load() {
     // 17-19: shown (and so active), then topmost without activating it again.
     port_.ShowWindowNormal();
     ApiResult = port_.MakeTopmost();
+    // The other monitors are covered as the saver appears.
+    Place_Covers();
     Rotate_Loop();
 }
+
+void Lvx_S::Place_Covers() {
+    std::vector<ScreenRect> monitors;
+    ScreenRect primary;
+    port_.ReadMonitors(monitors, primary);
+    port_.PlaceCovers(CoverRects(monitors, primary));
+}
+
+void Lvx_S::Display_Change() {
+    if (!ended_) Place_Covers();
+}
+
+void Lvx_S::Display_Power(bool on) { displayOn_ = on; }
 
 void Lvx_S::StartMusic() {
     if (settings_.BgmKind == 1) {
@@ -181,11 +196,12 @@ void Lvx_S::Rotate_Loop() {
         }
         // Until the next frame is due, serve events as they come; a pointer
         // that moves meanwhile ends the saver at once, not a frame later.
+        // While the display is off no frame is wanted: events alone wake it.
         for (;;) {
-            const SaverPort::Wake wake = port_.WaitFrameOrEvents(true);
+            const SaverPort::Wake wake = port_.WaitFrameOrEvents(displayOn_);
             port_.PumpEvents();
             if (ended_) return;
-            if (wake == SaverPort::Wake::Frame) break;
+            if (wake == SaverPort::Wake::Frame && displayOn_) break;
             if (MouseMoved()) {
                 End_Saver();
                 return;

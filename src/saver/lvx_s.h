@@ -56,6 +56,15 @@ public:
     void Form_KeyDown(int16_t keyCode, int16_t shift);
     void PicDraw_MouseDown(int16_t index, int16_t button, int16_t shift, float x, float y);
     void Form_QueryUnload();
+
+    // Every monitor besides the primary one gets a cover in the background
+    // colour (set up with the window, followed when monitors come or go).
+    void Place_Covers();
+    void Display_Change();
+    // The display went off or came back: while it is off the loop draws
+    // nothing and waits for events only; it draws on from where it stood.
+    void Display_Power(bool on);
+    bool DisplayOn() const { return displayOn_; }
     // Asks the password where it applies, stops the music, restores the
     // system's screen-saver state and ends the program. Returns only when the
     // password was refused (or, with a port that returns from ending, after
@@ -103,6 +112,7 @@ private:
     SaverRandom random_;
     bool timer2Enabled_ = false;
     bool inEndSaver_ = false;
+    bool displayOn_ = true;
     bool ended_ = false;
     uint64_t passes_ = 0;
     // The last pointer position read in the loop; (0, 0) before the first.

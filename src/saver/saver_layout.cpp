@@ -73,6 +73,19 @@ bool DrawPictureColours(int16_t gradation, SaverRandom& random, int32_t& color1,
     }
 }
 
+std::vector<ScreenRect> CoverRects(const std::vector<ScreenRect>& monitors, const ScreenRect& primary) {
+    std::vector<ScreenRect> covers;
+    for (const ScreenRect& m : monitors) {
+        if (m.right <= m.left || m.bottom <= m.top) continue;
+        const bool insidePrimary =
+            m.left >= primary.left && m.top >= primary.top && m.right <= primary.right && m.bottom <= primary.bottom;
+        if (insidePrimary) continue;
+        if (std::find(covers.begin(), covers.end(), m) != covers.end()) continue;
+        covers.push_back(m);
+    }
+    return covers;
+}
+
 int32_t DrawBackColor(SaverRandom& random) {
     const int32_t r = ChannelDraw(random.Next(), 256, 0);
     const int32_t g = ChannelDraw(random.Next(), 256, 0);

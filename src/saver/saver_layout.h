@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace lvx {
 
@@ -55,5 +56,21 @@ bool DrawPictureColours(int16_t gradation, SaverRandom& random, int32_t& color1,
 
 // A random background colour: red, green, blue, each floor(rnd * 256).
 int32_t DrawBackColor(SaverRandom& random);
+
+// A rectangle of the virtual screen in pixels, right and bottom excluded.
+// Monitors left of or above the primary one have negative coordinates.
+struct ScreenRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// The monitors that need a cover of their own while the saver runs: every
+// monitor the saver window (on the primary rectangle) does not already cover,
+// each once, in the order given. Empty rectangles, the primary itself, a
+// monitor lying inside it (a mirrored one) and repeats get none.
+std::vector<ScreenRect> CoverRects(const std::vector<ScreenRect>& monitors, const ScreenRect& primary);
 
 }  // namespace lvx

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "saver/saver_layout.h"
 
 namespace lvx {
 
@@ -26,8 +29,15 @@ public:
     // Above every window that is not topmost, without moving, sizing or
     // activating it; the platform's result.
     virtual int32_t MakeTopmost() = 0;
-    // Destroys the window with its pictures.
+    // Destroys the window with its pictures and covers.
     virtual void UnloadWindow() = 0;
+
+    // The monitors of the virtual screen and the primary one's rectangle.
+    virtual void ReadMonitors(std::vector<ScreenRect>& monitors, ScreenRect& primary) = 0;
+    // Borderless topmost windows of exactly these rectangles, below the saver
+    // window and filled with its background colour: added, moved or removed
+    // so that there is one per rectangle.
+    virtual void PlaceCovers(const std::vector<ScreenRect>& covers) = 0;
 
     // Pictures 0..11. Picture 0 exists from the start; CreatePicture makes
     // picture i a visible copy of picture 0 (size and properties).
@@ -51,7 +61,8 @@ public:
     virtual bool ReadCursor(int32_t& x, int32_t& y) = 0;
 
     // Blocks until the next displayed frame is due (only when a frame is
-    // wanted) or until events are pending, whichever comes first.
+    // wanted; otherwise for events alone) or until events are pending,
+    // whichever comes first.
     enum class Wake { Frame, Events };
     virtual Wake WaitFrameOrEvents(bool frameWanted) = 0;
     // Serves every pending event: timer ticks, keys, clicks, painting.

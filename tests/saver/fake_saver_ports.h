@@ -66,6 +66,8 @@ public:
     std::deque<std::function<void()>> pumps;
     int32_t password = 1;
     uint64_t clock = 5;
+    std::vector<ScreenRect> monitors = {{0, 0, 1024, 768}};
+    ScreenRect primary{0, 0, 1024, 768};
     // A loop that never ends fails the test instead of hanging it.
     uint64_t passLimit = 2000;
     // Where Draw's angle and colours are read when a picture is drawn.
@@ -81,6 +83,17 @@ public:
     void ShowWindowNormal() override { Say("show"); }
     int32_t MakeTopmost() override { return Say("topmost"), 1; }
     void UnloadWindow() override { Say("unload"); }
+    void ReadMonitors(std::vector<ScreenRect>& m, ScreenRect& p) override {
+        m = monitors;
+        p = primary;
+    }
+    void PlaceCovers(const std::vector<ScreenRect>& covers) override {
+        std::string line = "covers";
+        for (const ScreenRect& r : covers) {
+            line += " " + Num(r.left) + "," + Num(r.top) + "," + Num(r.right) + "," + Num(r.bottom);
+        }
+        Say(line);
+    }
     void CreatePicture(int i) override { Say("create " + Num(i)); }
     void SizePicture(int i, int32_t size) override { Say("size " + Num(i) + " " + Num(size)); }
     int32_t SetPictureEllipse(int i, int32_t size) override { return Say("ellipse " + Num(i) + " " + Num(size)), 1; }

@@ -52,7 +52,7 @@ TEST(FormLoad, SetsUpInOrderAndEntersTheLoop) {
         expected.push_back("refresh " + Num(static_cast<double>(i)));
     }
     for (const char* line : {"mci open \"C:\\Music\\loop.Mp3\" type MPEGVideo Alias MP3Play", "mci play MP3Play",
-                             "timer1 on", "cursor 500 400", "show", "topmost"}) {
+                             "timer1 on", "cursor 500 400", "show", "topmost", "covers"}) {
         expected.push_back(line);
     }
     expected.push_back("draw 0 1 " + Num(c1[0]) + " " + Num(c2[0]));
@@ -435,6 +435,64 @@ TEST(RotateLoop, TicksRunOnlyBetweenPasses) {
     EXPECT_EQ(log[4], "pump");
     EXPECT_EQ(log[5], "draw 0 2 " + Num(s.PictureColor1[0]) + " " + Num(s.PictureColor2[0]));
     EXPECT_NE(log[2].substr(9), log[5].substr(9));
+}
+
+TEST(Covers, EveryOtherMonitorFromTheStartAndAfterEachChange) {
+    SaverRig rig;
+    rig.port.monitors = {{-1280, 0, 0, 1024}, {0, 0, 1024, 768}, {1024, -600, 1824, 0}};
+    rig.port.cursor = std::make_pair(10, 10);
+    rig.port.pumps = {[&rig] {
+        rig.port.monitors = {{0, 0, 1024, 768}, {1024, 0, 2048, 768}};
+        rig.saver->Display_Change();
+    }, [&rig] {
+        rig.port.monitors = {{0, 0, 1024, 768}};
+        rig.saver->Display_Change();
+    }, [&rig] { rig.saver->Form_KeyDown(32, 0); }};
+    rig.Make().Form_Load();
+    EXPECT_EQ(Only(rig.log, {"topmost", "covers", "end"}),
+              (Log{"topmost", "covers -1280,0,0,1024 1024,-600,1824,0", "covers 1024,0,2048,768", "covers", "end"}));
+}
+
+TEST(DisplayPower, OffDrawsNothingAndWaitsForEventsOnly) {
+    SaverRig rig;
+    rig.port.cursor = std::make_pair(10, 10);
+    // Off between passes 1 and 2; a timer tick and a pointer reading while
+    // off; back on; then a key ends it.
+    rig.port.wakes = {Wake::Frame, Wake::Events, Wake::Events, Wake::Frame, Wake::Frame, Wake::Frame};
+    rig.port.pumps = {[&rig] { rig.saver->Display_Power(false); }, [&rig] { rig.saver->Timer3_Timer(); },
+                      [&rig] { rig.saver->Display_Power(true); }, nullptr,
+                      [&rig] { rig.saver->Form_KeyDown(65, 0); }};
+    Lvx_S& s = rig.Make();
+    s.Form_Load();
+    Log log = Only(rig.log, {"draw 0", "wait", "pump", "end"});
+    for (std::string& line : log) {
+        if (line.rfind("draw 0", 0) == 0) line = line.substr(0, 8);
+    }
+    EXPECT_EQ(log, (Log{"draw 0 0", "draw 0 1", "wait frame -> frame", "pump",
+                        // Off: a frame that would have come is not wanted.
+                        "wait events -> events", "pump", "wait events -> events", "pump",
+                        // On again: the next frame draws on from 1 degree.
+                        "wait frame -> frame", "pump", "draw 0 2", "wait frame -> frame", "pump", "end"}));
+    EXPECT_TRUE(s.DisplayOn());
+}
+
+TEST(DisplayPower, KeysAndThePointerStillEndTheSaverWhileOff) {
+    for (bool byKey : {true, false}) {
+        SaverRig rig;
+        // Start, pass 1, first wake while off; the second wake's reading moves.
+        rig.port.cursor = std::make_pair(10, 10);
+        rig.port.readings = {std::make_pair(10, 10), std::make_pair(10, 10), std::make_pair(10, 10),
+                             std::make_pair(byKey ? 10 : 40, byKey ? 10 : 50)};
+        rig.port.wakes = {Wake::Frame, Wake::Events, Wake::Events};
+        rig.port.pumps = {[&rig] { rig.saver->Display_Power(false); }, nullptr, [&rig, byKey] {
+                              if (byKey) rig.saver->Form_KeyDown(13, 0);
+                          }};
+        Lvx_S& s = rig.Make();
+        s.Form_Load();
+        EXPECT_TRUE(s.Ended()) << byKey;
+        EXPECT_FALSE(s.DisplayOn());
+        EXPECT_EQ(s.Passes(), 1u) << byKey;
+    }
 }
 
 class FailingGdi : public testing::QuietGdi {

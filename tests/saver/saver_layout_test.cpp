@@ -136,6 +136,34 @@ TEST(DrawPictureColours, TowardsBlackNeverLeavesItsRange) {
     }
 }
 
+TEST(CoverRects, EveryMonitorButThePrimaryOnceWhateverItsPlace) {
+    using R = ScreenRect;
+    using Rs = std::vector<ScreenRect>;
+    const R primary{0, 0, 1920, 1080};
+    struct Case {
+        const char* name;
+        Rs monitors, covers;
+    };
+    for (const Case& c : {
+             Case{"one monitor", {primary}, {}},
+             Case{"none reported", {}, {}},
+             Case{"right of the primary", {primary, {1920, 0, 3840, 1080}}, {{1920, 0, 3840, 1080}}},
+             Case{"left, negative origin, listed first", {{-1280, 56, 0, 1080}, primary}, {{-1280, 56, 0, 1080}}},
+             Case{"stacked above and below", {{0, -1200, 1920, 0}, primary, {320, 1080, 1600, 1800}},
+                  {{0, -1200, 1920, 0}, {320, 1080, 1600, 1800}}},
+             Case{"three of mixed sizes, one portrait",
+                  {primary, {-1080, -420, 0, 1500}, {1920, 200, 3200, 1224}},
+                  {{-1080, -420, 0, 1500}, {1920, 200, 3200, 1224}}},
+             Case{"a mirror of the primary", {primary, primary}, {}},
+             Case{"a smaller mirror inside the primary", {primary, {0, 0, 1024, 768}}, {}},
+             Case{"reported twice", {primary, {1920, 0, 3000, 900}, {1920, 0, 3000, 900}}, {{1920, 0, 3000, 900}}},
+             Case{"empty rectangles", {primary, {1920, 0, 1920, 900}, {5000, 10, 4000, 20}}, {}},
+             Case{"overlapping the primary in part", {primary, {1800, 0, 3000, 1080}}, {{1800, 0, 3000, 1080}}},
+         }) {
+        EXPECT_EQ(CoverRects(c.monitors, primary), c.covers) << c.name;
+    }
+}
+
 TEST(SaverRandom, UniformInUnitIntervalAndRepeatableBySeed) {
     SaverRandom a, b;
     a.Seed(42);
