@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "app/win32/app_port_win32.h"
@@ -16,6 +17,17 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"Lvx_S";
 constexpr wchar_t kPictureClass[] = L"Lvx_S_PicDraw";
+constexpr wchar_t kCoverClass[] = L"Lvx_S_Cover";
+
+// GUID_CONSOLE_DISPLAY_STATE: data 0 off, 1 on, 2 dimmed.
+constexpr GUID kConsoleDisplayState = {0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
+using RegisterPowerSettingNotificationFn = HANDLE(WINAPI*)(HANDLE, LPCGUID, DWORD);
+using UnregisterPowerSettingNotificationFn = BOOL(WINAPI*)(HANDLE);
+
+template <class F>
+F User32Function(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -70,6 +82,10 @@ void RegisterClasses() {
     WNDCLASSEXW picture = form;
     picture.lpszClassName = kPictureClass;
     RegisterClassExW(&picture);
+
+    WNDCLASSEXW cover = form;
+    cover.lpszClassName = kCoverClass;
+    RegisterClassExW(&cover);
 }
 
 template <class T>
@@ -106,9 +122,15 @@ Win32SaverPort::Win32SaverPort() {
     SetWindowLongPtrW(form_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
     pictures_[0].window = MakePicture(0, 0, 0, 0, 0);
     EnableTimer(kTimer3, true);
+    // Told when the display goes off or comes back; the first notification
+    // gives the state now.
+    if (auto registerFn = User32Function<RegisterPowerSettingNotificationFn>("RegisterPowerSettingNotification")) {
+        powerNotification_ = registerFn(form_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
 }
 
 Win32SaverPort::~Win32SaverPort() {
+    for (HWND cover : covers_) DestroyWindow(cover);
     for (Picture& p : pictures_) {
         if (p.newOutline != nullptr) DeleteObject(p.newOutline);
     }
@@ -136,6 +158,7 @@ Win32SaverPort::Picture* Win32SaverPort::At(int index) {
 bool Win32SaverPort::IsOurs(HWND window) const {
     if (window == nullptr) return false;
     if (window == form_) return true;
+    if (std::find(covers_.begin(), covers_.end(), window) != covers_.end()) return true;
     return std::any_of(pictures_.begin(), pictures_.end(), [window](const Picture& p) { return p.window == window; });
 }
 
@@ -165,6 +188,7 @@ void Win32SaverPort::SetBackColor(int32_t color) {
     if (backBrush_ != nullptr) DeleteObject(backBrush_);
     backBrush_ = brush;
     InvalidateRect(form_, nullptr, TRUE);
+    for (HWND cover : covers_) InvalidateRect(cover, nullptr, TRUE);
 }
 
 void Win32SaverPort::ShowWindowNormal() {
@@ -179,18 +203,72 @@ int32_t Win32SaverPort::MakeTopmost() {
 
 void Win32SaverPort::UnloadWindow() {
     for (int t : {kTimer1, kTimer2, kTimer3}) KillTimer(form_, static_cast<UINT_PTR>(t));
+    if (powerNotification_ != nullptr) {
+        if (auto unregisterFn = User32Function<UnregisterPowerSettingNotificationFn>("UnregisterPowerSettingNotification")) {
+            unregisterFn(powerNotification_);
+        }
+        powerNotification_ = nullptr;
+    }
     HWND form = form_;
     form_ = nullptr;
-    // Off the screen at once: under X without a window manager Wine holds the
-    // destruction of a full-screen window up to 2 s, waiting for a manager
-    // to withdraw it. An empty outline hides it without that wait.
-    HRGN nothing = CreateRectRgn(0, 0, 0, 0);
-    if (nothing != nullptr && SetWindowRgn(form, nothing, TRUE) == 0) DeleteObject(nothing);
-    DestroyWindow(form);  // the pictures and their regions go with it
+    std::vector<HWND> windows = std::exchange(covers_, {});
+    windows.push_back(form);
+    for (HWND window : windows) {
+        // Off the screen at once: under X without a window manager Wine holds
+        // the destruction of a full-screen window up to 2 s, waiting for a
+        // manager to withdraw it. An empty outline hides it without that wait.
+        HRGN nothing = CreateRectRgn(0, 0, 0, 0);
+        if (nothing != nullptr && SetWindowRgn(window, nothing, TRUE) == 0) DeleteObject(nothing);
+    }
+    // The pictures and their regions go with the saver window.
+    for (HWND window : windows) DestroyWindow(window);
     for (Picture& p : pictures_) {
         p.surface.reset();
         p.window = nullptr;
         if (p.newOutline != nullptr) DeleteObject(std::exchange(p.newOutline, nullptr));
+    }
+}
+
+void Win32SaverPort::ReadMonitors(std::vector<ScreenRect>& monitors, ScreenRect& primary) {
+    monitors.clear();
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(monitor, &info)) {
+                const RECT& r = info.rcMonitor;
+                reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back({r.left, r.top, r.right, r.bottom});
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    // What the saver window covers: the primary screen from (0, 0).
+    primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void Win32SaverPort::PlaceCovers(const std::vector<ScreenRect>& rects) {
+    if (form_ == nullptr) return;
+    while (covers_.size() > rects.size()) {
+        DestroyWindow(covers_.back());
+        covers_.pop_back();
+    }
+    for (size_t i = 0; i < rects.size(); ++i) {
+        const ScreenRect& r = rects[i];
+        if (i == covers_.size()) {
+            // Never active: the saver window keeps the keyboard; keys that
+            // reach a cover all the same are passed on to it.
+            HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass, L"",
+                                         WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                                         Instance(), nullptr);
+            if (cover == nullptr) return;
+            SetWindowLongPtrW(cover, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            SetWindowLongPtrW(cover, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CoverProc));
+            covers_.push_back(cover);
+        }
+        // Just below the saver window, which stays on top of everything.
+        SetWindowPos(covers_[i], form_, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
 }
 
@@ -378,12 +456,9 @@ LRESULT CALLBACK Win32SaverPort::PictureProc(HWND window, UINT message, WPARAM w
 
 LRESULT Win32SaverPort::OnFormMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_ERASEBKGND: {
-            RECT client{};
-            GetClientRect(window, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, backBrush_);
+        case WM_ERASEBKGND:
+            PaintBackground(window, reinterpret_cast<HDC>(wParam));
             return 1;
-        }
         case WM_TIMER:
             if (saver_ == nullptr) return 0;
             if (wParam == kTimer1) saver_->Timer1_Timer();
@@ -402,6 +477,21 @@ LRESULT Win32SaverPort::OnFormMessage(HWND window, UINT message, WPARAM wParam, 
         case WM_SYSCOMMAND:
             // Already running: the system must not start the saver again.
             if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+            // Older systems announce the display's power here (-1 on, 1 low
+            // power, 2 off); the system still does the switching.
+            if ((wParam & 0xFFF0) == SC_MONITORPOWER && saver_ != nullptr) {
+                saver_->Display_Power(static_cast<int>(lParam) == -1);
+            }
+            break;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_POWERSETTINGCHANGE && lParam != 0) {
+                OnPowerSetting(reinterpret_cast<const void*>(lParam));
+                return TRUE;
+            }
+            break;
+        case WM_DISPLAYCHANGE:
+            // Monitors came, went or changed: the covers follow.
+            if (saver_ != nullptr) saver_->Display_Change();
             break;
         case WM_CLOSE:
             // Closed from outside (the system or another program): end the
@@ -414,6 +504,49 @@ LRESULT Win32SaverPort::OnFormMessage(HWND window, UINT message, WPARAM wParam, 
         case WM_DESTROY:
             RemovePropW(window, kPassesProperty);
             return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Win32SaverPort::PaintBackground(HWND window, HDC dc) {
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, backBrush_);
+}
+
+void Win32SaverPort::OnPowerSetting(const void* setting) {
+    const auto* power = static_cast<const POWERBROADCAST_SETTING*>(setting);
+    if (saver_ == nullptr || !IsEqualGUID(power->PowerSetting, kConsoleDisplayState) || power->DataLength < sizeof(DWORD)) {
+        return;
+    }
+    DWORD state = 0;
+    memcpy(&state, power->Data, sizeof state);
+    // Dimmed still shows the saver.
+    saver_->Display_Power(state != 0);
+}
+
+LRESULT CALLBACK Win32SaverPort::CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = FromUserData<Win32SaverPort>(window);
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    return self->OnCoverMessage(window, message, wParam, lParam);
+}
+
+LRESULT Win32SaverPort::OnCoverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            PaintBackground(window, reinterpret_cast<HDC>(wParam));
+            return 1;
+        case WM_MOUSEACTIVATE:
+            // A click on a cover is a click on the background.
+            return MA_NOACTIVATE;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_CHAR:
+        case WM_SYSCHAR:
+        case WM_SYSKEYUP:
+            return form_ != nullptr ? SendMessageW(form_, message, wParam, lParam) : 0;
         default:
             break;
     }

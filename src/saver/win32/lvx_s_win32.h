@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "render/win32/gradient_port_win32.h"
 #include "saver/lvx_s.h"
@@ -47,6 +48,8 @@ public:
     void ShowWindowNormal() override;
     int32_t MakeTopmost() override;
     void UnloadWindow() override;
+    void ReadMonitors(std::vector<ScreenRect>& monitors, ScreenRect& primary) override;
+    void PlaceCovers(const std::vector<ScreenRect>& covers) override;
     void CreatePicture(int index) override;
     void SizePicture(int index, int32_t size) override;
     int32_t SetPictureEllipse(int index, int32_t size) override;
@@ -75,8 +78,13 @@ private:
 
     static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnFormMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnPictureMessage(int index, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCoverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Display on or off, from a power-setting notification's data.
+    void OnPowerSetting(const void* setting);
+    void PaintBackground(HWND window, HDC dc);
     HWND MakePicture(int index, int x, int y, int width, int height);
     bool IsOurs(HWND window) const;
     // Keys pressed over any window of the saver reach the form.
@@ -88,7 +96,10 @@ private:
 
     HWND form_ = nullptr;
     std::array<Picture, kPictureSlots> pictures_{};
+    std::vector<HWND> covers_;
     HBRUSH backBrush_ = nullptr;
+    // The display-state notification (Vista and later), looked up at run time.
+    void* powerNotification_ = nullptr;
     Lvx_S* saver_ = nullptr;
     // Passes still come to draw the pictures (false once the loop is over).
     bool framesComing_ = true;
