@@ -33,11 +33,21 @@
 //                          "rate R" (passes per second over MS milliseconds).
 //   procinfo PID           "handles N workingset KB pagefile KB gdi N user N"
 //                          of a process.
+//   display on|off sc|pbt  tells the running saver that the display went off
+//                          or came back, as older systems do (WM_SYSCOMMAND
+//                          SC_MONITORPOWER) or as Vista and later do (a
+//                          GUID_CONSOLE_DISPLAY_STATE power-setting change,
+//                          its data written into the saver's memory).
+//   monitors               one line "LEFT TOP RIGHT BOTTOM" per monitor.
+//   covers                 one line "LEFT TOP RIGHT BOTTOM" per visible
+//                          top-level window of the saver's process other
+//                          than the saver window itself.
 #include <windows.h>
 #include <psapi.h>
 
 #include <cstdio>
 #include <cstdarg>
+#include <cstring>
 #include <cwchar>
 #include <iostream>
 #include <set>
@@ -369,6 +379,75 @@ int ProcInfo(int argc, wchar_t** argv) {
     return 0;
 }
 
+int Display(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    HWND saver = SaverWindow();
+    if (saver == nullptr) return 1;
+    const bool on = std::wstring(argv[2]) == L"on";
+    if (std::wstring(argv[3]) == L"sc") {
+        return PostMessageW(saver, WM_SYSCOMMAND, SC_MONITORPOWER, on ? -1 : 2) ? 0 : 1;
+    }
+    // The notification's data lives in the receiver's memory, as when the
+    // system sends it.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(saver, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (process == nullptr) return 1;
+    struct {
+        POWERBROADCAST_SETTING head;
+        BYTE rest[3];
+    } setting{};
+    setting.head.PowerSetting = {0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
+    setting.head.DataLength = sizeof(DWORD);
+    const DWORD state = on ? 1 : 0;
+    std::memcpy(setting.head.Data, &state, sizeof state);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof setting, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    int status = 1;
+    if (remote != nullptr && WriteProcessMemory(process, remote, &setting, sizeof setting, nullptr)) {
+        DWORD_PTR result = 0;
+        if (SendMessageTimeoutW(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote),
+                                SMTO_ABORTIFHUNG, 5000, &result)) {
+            status = result == TRUE ? 0 : 3;
+        }
+    }
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return status;
+}
+
+int Monitors() {
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM) -> BOOL {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            GetMonitorInfoW(monitor, &info);
+            Say("%ld %ld %ld %ld\n", info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom);
+            return TRUE;
+        },
+        0);
+    return 0;
+}
+
+BOOL CALLBACK ReportCover(HWND window, LPARAM saverPid) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != static_cast<DWORD>(saverPid) || window == SaverWindow() || !IsWindowVisible(window)) return TRUE;
+    RECT r{};
+    GetWindowRect(window, &r);
+    Say("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return TRUE;
+}
+
+int Covers() {
+    HWND saver = SaverWindow();
+    if (saver == nullptr) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(saver, &pid);
+    EnumWindows(ReportCover, static_cast<LPARAM>(pid));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -383,7 +462,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"firstframe") return Run(argc, argv, true);
     if (command == L"passes") return Passes(argc, argv);
     if (command == L"procinfo") return ProcInfo(argc, argv);
+    if (command == L"display") return Display(argc, argv);
+    if (command == L"monitors") return Monitors();
+    if (command == L"covers") return Covers();
     std::fprintf(stderr,
-                 "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|firstframe|passes|procinfo ...\n");
+                 "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|firstframe|passes|procinfo|\n"
+                 "       display|monitors|covers ...\n");
     return 2;
 }
