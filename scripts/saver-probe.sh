@@ -3,6 +3,9 @@
 # window property the saver keeps), CPU time of its process, memory and
 # handles. Needs build/win64 (bash scripts/build.sh).
 LVX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# A Wine prefix of its own: the single-instance guard would otherwise let no
+# saver of a test run start beside the measured one.
+export LVX_WINEPREFIX="${LVX_WINEPREFIX:-$LVX_ROOT/build/wineprefix-probe}"
 source "$LVX_ROOT/scripts/wine-env.sh"
 PROBE_SCR="$LVX_BUILD/win64/src/Lumvex_K47.scr"
 PROBE_HELPER="$LVX_BUILD/win64/tests/e2e/lvx_e2e.exe"
