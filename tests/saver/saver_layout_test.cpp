@@ -123,19 +123,6 @@ TEST(DrawPictureColours, EachGradationDrawsRedGreenBlueInOrder) {
     }
 }
 
-TEST(DrawPictureColours, TowardsBlackNeverLeavesItsRange) {
-    SaverRandom r;
-    r.Seed(3);
-    for (int i = 0; i < 5000; ++i) {
-        int32_t c1 = 0, c2 = 1;
-        DrawPictureColours(1, r, c1, c2);
-        for (int shift : {0, 8, 16}) EXPECT_GE((c1 >> shift) & 0xFF, 48);
-        EXPECT_EQ(c2, 0);
-        DrawPictureColours(0, r, c1, c2);
-        for (int shift : {0, 8, 16}) EXPECT_LE((c1 >> shift) & 0xFF, 208);
-    }
-}
-
 TEST(CoverRects, EveryMonitorButThePrimaryOnceWhateverItsPlace) {
     using R = ScreenRect;
     using Rs = std::vector<ScreenRect>;
