@@ -88,6 +88,16 @@ void RegisterClasses() {
     RegisterClassExW(&cover);
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back({r.left, r.top, r.right, r.bottom});
+    }
+    return TRUE;
+}
+
 template <class T>
 T* FromUserData(HWND window) {
     return reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -231,18 +241,7 @@ void Win32SaverPort::UnloadWindow() {
 
 void Win32SaverPort::ReadMonitors(std::vector<ScreenRect>& monitors, ScreenRect& primary) {
     monitors.clear();
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
-            MONITORINFO info{};
-            info.cbSize = sizeof info;
-            if (GetMonitorInfoW(monitor, &info)) {
-                const RECT& r = info.rcMonitor;
-                reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back({r.left, r.top, r.right, r.bottom});
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&monitors));
+    EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
     // What the saver window covers: the primary screen from (0, 0).
     primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }

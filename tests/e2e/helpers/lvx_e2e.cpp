@@ -415,17 +415,16 @@ int Display(int argc, wchar_t** argv) {
     return status;
 }
 
+BOOL CALLBACK ReportMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(monitor, &info);
+    Say("%ld %ld %ld %ld\n", info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom);
+    return TRUE;
+}
+
 int Monitors() {
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM) -> BOOL {
-            MONITORINFO info{};
-            info.cbSize = sizeof info;
-            GetMonitorInfoW(monitor, &info);
-            Say("%ld %ld %ld %ld\n", info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom);
-            return TRUE;
-        },
-        0);
+    EnumDisplayMonitors(nullptr, nullptr, ReportMonitor, 0);
     return 0;
 }
 
