@@ -23,6 +23,7 @@ LVX_OWN_DISPLAY=0
 
 lvx_cleanup() {
     local name pidvar
+    [ -n "${LVX_HOLD_PID:-}" ] && { kill "$LVX_HOLD_PID" 2>/dev/null; wait "$LVX_HOLD_PID" 2>/dev/null; }
     for name in "${LVX_NAMES[@]}"; do
         pidvar="${name}_pid"
         kill -9 "${!pidvar}" 2>/dev/null
@@ -243,7 +244,69 @@ lvx_region_equals() {
 }
 
 # ---- input (xdotool): keys and the mouse, in screen pixels.
+
+# lvx_hold_pointer: keeps an X client connected until the test ends, so that
+# the pointer stays where the test puts it: Xvfb resets itself, the pointer
+# back to the screen's centre, whenever its last client leaves (as each
+# xdotool call does while no Wine window is open).
+lvx_hold_pointer() {
+    [ -n "${LVX_HOLD_PID:-}" ] && return 0
+    xdotool sleep 86400 &
+    LVX_HOLD_PID=$!
+    sleep 0.2
+}
 lvx_key() { xdotool key "$@"; }
 lvx_click() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
 lvx_move() { xdotool mousemove "$1" "$2"; }
 lvx_move_by() { xdotool mousemove_relative -- "$1" "$2"; }
+
+# ---- the running saver
+
+# lvx_saver_folder KEY=VALUE...: a folder holding a copy of the program and a
+# settings file with these lines (keys in UTF-8, written in code page 932, as
+# the settings dialog writes them); prints the folder.
+lvx_saver_folder() {
+    local dir
+    dir=$(mktemp -d "$LVX_T/saver.XXXXXX")
+    cp "$LVX_SCR" "$dir/Lumvex_K47.scr"
+    { printf '[Section]\r\n'; local kv; for kv in "$@"; do printf '%s\r\n' "$kv"; done; } |
+        iconv -f UTF-8 -t CP932 >"$dir/Lumvex_K47.ini"
+    echo "$dir"
+}
+
+# lvx_start_saver NAME FOLDER TEXT: the program in FOLDER with the argument
+# text TEXT (as lvx_start_scr).
+lvx_start_saver() {
+    lvx_start "$1" run "$(lvx_win_path "$2")\\Lumvex_K47.scr" "$3"
+}
+
+# lvx_passes [MS]: the running saver's pass count, empty without a saver;
+# with MS, the passes per second over MS milliseconds instead.
+lvx_passes() {
+    if [ $# -gt 0 ]; then
+        lvx_helper passes "$1" | awk '/^rate/ {print $2}'
+    else
+        lvx_helper passes | awk '/^passes [0-9]/ {print $2}'
+    fi
+}
+
+# lvx_wait_passes N SECONDS: waits until the saver has made N passes.
+lvx_wait_passes() {
+    local deadline n
+    deadline=$(($(date +%s) + $2))
+    while :; do
+        n=$(lvx_passes)
+        [ -n "$n" ] && [ "$n" -ge "$1" ] && return 0
+        [ "$(date +%s)" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# lvx_non_background PNG RRGGBB [W H X Y]: how many pixels of the region (the
+# whole picture without one) differ from the colour.
+lvx_non_background() {
+    local crop=()
+    [ $# -ge 6 ] && crop=(-crop "$3x$4+$5+$6" +repage)
+    convert "$1" "${crop[@]}" -fill black -opaque "#$2" -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
+}
+

@@ -15,5 +15,6 @@ int CmdMode(const Args& args, std::ostream& out, std::ostream& err);
 int CmdBlend(const Args& args, std::ostream& out, std::ostream& err);
 int CmdLines(const Args& args, std::ostream& out, std::ostream& err);
 int CmdRender(const Args& args, std::ostream& out, std::ostream& err);
+int CmdCells(const Args& args, std::ostream& out, std::ostream& err);
 
 }  // namespace lvx::tool

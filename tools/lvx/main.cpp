@@ -19,6 +19,7 @@ constexpr Command kCommands[] = {
     {"lines", lvx::tool::CmdLines,
      "lines W H ANGLE [COLOR1 COLOR2]   (system colours: classic Windows defaults)"},
     {"render", lvx::tool::CmdRender, "render W H ANGLE COLOR1 COLOR2 OUT.png"},
+    {"cells", lvx::tool::CmdCells, "cells W H SIZE"},
 };
 
 int Usage() {

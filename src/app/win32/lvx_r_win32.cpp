@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <optional>
+#include <memory>
 #include <utility>
 
 #include "app/win32/app_port_win32.h"
@@ -49,62 +48,13 @@ constexpr std::array<PreviewTile, 12> kTiles = {
 };
 
 // What the window's design holds besides its caption and colour: the image
-// control and its picture.
+// control, whose picture lives in the window's own surface.
 struct PreviewWindow {
-    HBITMAP picture = nullptr;
-    int32_t imgLeft = 0;
-    int32_t imgTop = 0;
-    int32_t imgWidth = kPreviewPictureWidth;
-    int32_t imgHeight = kPreviewPictureHeight;
+    std::unique_ptr<PictureSurface> picture;
     bool unloaded = false;
 };
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
-
-// A 32-bit picture whose first row is the top one.
-BITMAPINFO TopDownInfo(int32_t width, int32_t height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
-// A 32-bit top-down DIB section, selected into a new memory DC.
-struct Surface {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ former = nullptr;
-    uint32_t* bits = nullptr;
-
-    Surface(int32_t width, int32_t height) {
-        BITMAPINFO info = TopDownInfo(width, height);
-        void* memory = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-        dc = CreateCompatibleDC(nullptr);
-        if (bitmap == nullptr || dc == nullptr) return;
-        bits = static_cast<uint32_t*>(memory);
-        former = SelectObject(dc, bitmap);
-        PatBlt(dc, 0, 0, width, height, BLACKNESS);
-    }
-    bool Ok() const { return bits != nullptr; }
-    // Hands the bitmap over to the caller.
-    HBITMAP Release() {
-        if (dc != nullptr && former != nullptr) SelectObject(dc, former);
-        former = nullptr;
-        return std::exchange(bitmap, nullptr);
-    }
-    ~Surface() {
-        if (dc != nullptr && former != nullptr) SelectObject(dc, former);
-        if (dc != nullptr) DeleteDC(dc);
-        if (bitmap != nullptr) DeleteObject(bitmap);
-    }
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
-};
 
 void RegisterTileClass() {
     WNDCLASSEXW cls{};
@@ -115,30 +65,36 @@ void RegisterTileClass() {
     RegisterClassExW(&cls);  // fails harmlessly when already registered
 }
 
-// Draws the still picture with the saver's own gradient object: each tile on
-// a hidden tile-sized window (the object sizes its lines by the window's
-// client area) whose drawing surface is an off-screen bitmap.
-HBITMAP MakePicture() {
-    Surface picture(kPreviewPictureWidth, kPreviewPictureHeight);
-    Surface tile(kTileSize, kTileSize);
-    if (!picture.Ok() || !tile.Ok()) return nullptr;
+// A hidden window of the given size, to give a surface its size.
+HWND HelperWindow(int32_t width, int32_t height) {
     RegisterTileClass();
-    HWND helper = CreateWindowExW(WS_EX_TOOLWINDOW, kTileClass, L"", WS_POPUP, 0, 0, kTileSize,
-                                  kTileSize, nullptr, nullptr, Instance(), nullptr);
-    if (helper == nullptr) return nullptr;
-    Win32GradientPort port;
-    clsGradient gradient(port);
-    gradient.Angle(kTileAngle);
+    return CreateWindowExW(WS_EX_TOOLWINDOW, kTileClass, L"", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                           Instance(), nullptr);
+}
+
+// Draws the still picture at the top-left corner of dc with the saver's own
+// gradient object: each tile on a hidden tile-sized window (the object sizes
+// its lines by the window's client area) whose surface is then copied into
+// place. False when a tile could not be drawn.
+bool DrawPicture(HDC dc) {
+    HWND helper = HelperWindow(kTileSize, kTileSize);
+    if (helper == nullptr) return false;
     bool drawn = true;
-    for (const PreviewTile& t : kTiles) {
-        gradient.Color1(t.dark);
-        gradient.Color2(t.bright);
-        WindowTarget target(helper, tile.dc);
-        drawn = gradient.Draw(target) == kTrue && drawn;
-        BitBlt(picture.dc, t.left, t.top, t.size, t.size, tile.dc, 0, 0, SRCCOPY);
+    {
+        PictureSurface tile(helper);
+        Win32GradientPort port;
+        clsGradient gradient(port);
+        gradient.Angle(kTileAngle);
+        PatBlt(dc, 0, 0, kPreviewPictureWidth, kPreviewPictureHeight, BLACKNESS);
+        for (const PreviewTile& t : kTiles) {
+            gradient.Color1(t.dark);
+            gradient.Color2(t.bright);
+            drawn = gradient.Draw(tile) == kTrue && drawn;
+            BitBlt(dc, t.left, t.top, t.size, t.size, tile.Dc(), 0, 0, SRCCOPY);
+        }
     }
     DestroyWindow(helper);
-    return drawn ? picture.Release() : nullptr;
+    return drawn;
 }
 
 // The unload handler: nothing cancels the unload.
@@ -151,17 +107,9 @@ void Form_Unload(HWND window, PreviewWindow& state) {
 void PaintImage(HWND window, const PreviewWindow& state) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    if (state.picture != nullptr) {
-        // The image is not stretched: it shows at its own size, cut to the
-        // control; the window's background shows around it.
-        int32_t width = std::min(state.imgWidth, kPreviewPictureWidth);
-        int32_t height = std::min(state.imgHeight, kPreviewPictureHeight);
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ former = SelectObject(source, state.picture);
-        BitBlt(dc, state.imgLeft, state.imgTop, width, height, source, 0, 0, SRCCOPY);
-        SelectObject(source, former);
-        DeleteDC(source);
-    }
+    // The image is not stretched: it shows at its own size, cut to the
+    // control; the window's background shows around it.
+    if (state.picture != nullptr && dc != nullptr) state.picture->Present(dc);
     EndPaint(window, &paint);
 }
 
@@ -190,7 +138,6 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             // When the host's process dies the window gets only this message.
             if (state != nullptr) {
                 Form_Unload(window, *state);
-                if (state->picture != nullptr) DeleteObject(state->picture);
                 delete state;
                 SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             }
@@ -227,20 +174,20 @@ double TwipsPerPixel(int axis) {
 const std::array<PreviewTile, 12>& PreviewTiles() { return kTiles; }
 
 std::vector<int32_t> Lvx_R_PicturePixels() {
-    HBITMAP picture = MakePicture();
-    if (picture == nullptr) return {};
-    std::vector<int32_t> pixels(static_cast<size_t>(kPreviewPictureWidth) * kPreviewPictureHeight);
-    BITMAPINFO info = TopDownInfo(kPreviewPictureWidth, kPreviewPictureHeight);
-    HDC dc = GetDC(nullptr);
-    int rows = GetDIBits(dc, picture, 0, kPreviewPictureHeight, pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(picture);
-    if (rows != kPreviewPictureHeight) return {};
-    // DIB memory holds 0x00RRGGBB; the program's colours are 0x00BBGGRR.
-    for (int32_t& p : pixels) {
-        uint32_t v = static_cast<uint32_t>(p);
-        p = static_cast<int32_t>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
+    HWND helper = HelperWindow(kPreviewPictureWidth, kPreviewPictureHeight);
+    if (helper == nullptr) return {};
+    std::vector<int32_t> pixels;
+    {
+        PictureSurface picture(helper);
+        if (picture.Width() == kPreviewPictureWidth && picture.Height() == kPreviewPictureHeight &&
+            DrawPicture(picture.Dc())) {
+            pixels.reserve(static_cast<size_t>(kPreviewPictureWidth) * kPreviewPictureHeight);
+            for (int y = 0; y < kPreviewPictureHeight; ++y) {
+                for (int x = 0; x < kPreviewPictureWidth; ++x) pixels.push_back(picture.Pixel(x, y));
+            }
+        }
     }
+    DestroyWindow(helper);
     return pixels;
 }
 
@@ -269,12 +216,10 @@ bool Lvx_R_Open(int32_t hostWindow) {
 
     RegisterPreviewClass();
     auto* state = new PreviewWindow;
-    state->picture = MakePicture();
     HWND window = CreateWindowExW(0, kPreviewClass, kPreviewCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                                   kPreviewPictureWidth, kPreviewPictureHeight, nullptr, nullptr,
                                   Instance(), state);
     if (window == nullptr) {
-        if (state->picture != nullptr) DeleteObject(state->picture);
         delete state;
         return false;
     }
@@ -289,10 +234,16 @@ bool Lvx_R_Open(int32_t hostWindow) {
     }
     SetWindowPos(window, nullptr, 0, 0, size.widthPixels, size.heightPixels,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    state->imgLeft = 0;
-    state->imgTop = 0;
-    state->imgWidth = size.widthPixels;
-    state->imgHeight = size.heightPixels;
+    // The image control fills the window from its top-left corner: the
+    // picture, and the window's grey where the picture does not reach.
+    auto picture = std::make_unique<PictureSurface>(window);
+    HBRUSH grey = CreateSolidBrush(kBackColor);
+    RECT all{0, 0, picture->Width(), picture->Height()};
+    if (grey != nullptr) {
+        FillRect(picture->Dc(), &all, grey);
+        DeleteObject(grey);
+    }
+    if (DrawPicture(picture->Dc())) state->picture = std::move(picture);
     // Not activated: the dialog that hosts the preview keeps the focus.
     ShowWindow(window, SW_SHOWNA);
     UpdateWindow(window);

@@ -41,10 +41,31 @@
 //   cursor                 "HANDLE ARROW": the mouse pointer's current shape,
 //                          ARROW 1 when it is the system's arrow.
 //   dpi                    the dots per inch the settings dialog lays out for.
+//   firstframe PROGRAM TEXT X Y
+//                          as run, and also prints "window MS" when the saver
+//                          window is first visible and "frame MS" when the
+//                          screen pixel (X, Y) first changes, counted from the
+//                          process's creation; and "exit MS" when it ends.
+//   passes [MS]            the running saver's pass count: "passes N", or
+//                          "passes none" without a saver window; with MS, also
+//                          "rate R" (passes per second over MS milliseconds).
+//   procinfo PID           "handles N workingset KB pagefile KB gdi N user N"
+//                          of a process.
+//   display on|off sc|pbt  tells the running saver that the display went off
+//                          or came back, as older systems do (WM_SYSCOMMAND
+//                          SC_MONITORPOWER) or as Vista and later do (a
+//                          GUID_CONSOLE_DISPLAY_STATE power-setting change,
+//                          its data written into the saver's memory).
+//   monitors               one line "LEFT TOP RIGHT BOTTOM" per monitor.
+//   covers                 one line "LEFT TOP RIGHT BOTTOM" per visible
+//                          top-level window of the saver's process other
+//                          than the saver window itself.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdarg>
+#include <cstring>
 #include <cwchar>
 #include <iostream>
 #include <set>
@@ -54,6 +75,7 @@
 
 #include "app/win32/lvx_r_win32.h"
 #include "dialog/win32/lvx_p_win32.h"
+#include "saver/win32/lvx_s_win32.h"
 
 namespace {
 
@@ -254,8 +276,10 @@ int Picture(int argc, wchar_t** argv) {
     return std::fclose(file) == 0 ? 0 : 1;
 }
 
-int Run(int argc, wchar_t** argv) {
-    if (argc < 3) return 2;
+HWND SaverWindow() { return FindWindowW(nullptr, L"Lumvex_K47_Main"); }
+
+int Run(int argc, wchar_t** argv, bool watchFrame = false) {
+    if (argc < 3 || (watchFrame && argc < 6)) return 2;
     std::wstring commandLine = L"\"" + std::wstring(argv[2]) + L"\"";
     if (argc > 3 && argv[3][0] != L'\0') commandLine += L" " + std::wstring(argv[3]);
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -271,9 +295,32 @@ int Run(int argc, wchar_t** argv) {
         return 99;
     }
     if (job != nullptr) AssignProcessToJobObject(job, process.hProcess);
+    HDC screen = GetDC(nullptr);
+    const int x = watchFrame ? _wtoi(argv[4]) : 0, y = watchFrame ? _wtoi(argv[5]) : 0;
+    const COLORREF before = watchFrame ? GetPixel(screen, x, y) : 0;
+    LARGE_INTEGER frequency{}, start{}, now{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
     ResumeThread(process.hThread);
     Say("pid %lu\n", process.dwProcessId);
+    auto elapsedMs = [&] {
+        QueryPerformanceCounter(&now);
+        return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    };
+    bool windowSeen = !watchFrame, frameSeen = !watchFrame;
+    while (!frameSeen && WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+        if (!windowSeen && IsWindowVisible(SaverWindow())) {
+            windowSeen = true;
+            Say("window %.1f\n", elapsedMs());
+        }
+        if (GetPixel(screen, x, y) != before) {
+            frameSeen = true;
+            Say("frame %.1f\n", elapsedMs());
+        }
+    }
+    ReleaseDC(nullptr, screen);
     WaitForSingleObject(process.hProcess, INFINITE);
+    if (watchFrame) Say("exit %.1f\n", elapsedMs());
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     return static_cast<int>(code);
@@ -410,6 +457,146 @@ int SetEdit(int argc, wchar_t** argv) {
     return 0;
 }
 
+int Passes(int argc, wchar_t** argv) {
+    HWND saver = SaverWindow();
+    if (saver == nullptr) {
+        Say("passes none\n");
+        return 1;
+    }
+    auto count = [saver] { return static_cast<double>(reinterpret_cast<uintptr_t>(GetPropW(saver, lvx::win32::kPassesProperty))); };
+    const double first = count();
+    Say("passes %.0f\n", first);
+    if (argc > 2) {
+        LARGE_INTEGER frequency{}, start{}, end{};
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        Sleep(static_cast<DWORD>(_wtoi(argv[2])));
+        const double last = count();
+        QueryPerformanceCounter(&end);
+        const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+        Say("rate %.1f\n", (last - first) / seconds);
+    }
+    return 0;
+}
+
+// Kernel handles of a process, from the system's handle table (Wine answers
+// GetProcessHandleCount for no process).
+long HandleCount(DWORD pid) {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE type, flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    struct Table {
+        ULONG count;
+        Entry entries[1];
+    };
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return -1;
+    std::vector<char> buffer(1 << 20);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        ULONG needed = 0;
+        const LONG status = query(16 /* SystemHandleInformation */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == 0) {
+            const auto* table = reinterpret_cast<const Table*>(buffer.data());
+            long n = 0;
+            for (ULONG i = 0; i < table->count; ++i) n += table->entries[i].ownerPid == pid ? 1 : 0;
+            return n;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return -1;
+}
+
+int ProcInfo(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    const auto pid = static_cast<DWORD>(_wtoi(argv[2]));
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process == nullptr) return 1;
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    K32GetProcessMemoryInfo(process, &memory, sizeof memory);
+    // GDI and USER object counts: 0 under Wine, whose GetGuiResources is a stub.
+    Say("handles %ld workingset %llu pagefile %llu gdi %lu user %lu\n", HandleCount(pid),
+        static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
+        static_cast<unsigned long long>(memory.PagefileUsage / 1024), GetGuiResources(process, GR_GDIOBJECTS),
+        GetGuiResources(process, GR_USEROBJECTS));
+    CloseHandle(process);
+    return 0;
+}
+
+int Display(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    HWND saver = SaverWindow();
+    if (saver == nullptr) return 1;
+    const bool on = std::wstring(argv[2]) == L"on";
+    if (std::wstring(argv[3]) == L"sc") {
+        return PostMessageW(saver, WM_SYSCOMMAND, SC_MONITORPOWER, on ? -1 : 2) ? 0 : 1;
+    }
+    // The notification's data lives in the receiver's memory, as when the
+    // system sends it.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(saver, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (process == nullptr) return 1;
+    struct {
+        POWERBROADCAST_SETTING head;
+        BYTE rest[3];
+    } setting{};
+    setting.head.PowerSetting = {0x6FE69556, 0x704A, 0x47A0, {0x8F, 0x24, 0xC2, 0x8D, 0x93, 0x6F, 0xDA, 0x47}};
+    setting.head.DataLength = sizeof(DWORD);
+    const DWORD state = on ? 1 : 0;
+    std::memcpy(setting.head.Data, &state, sizeof state);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof setting, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    int status = 1;
+    if (remote != nullptr && WriteProcessMemory(process, remote, &setting, sizeof setting, nullptr)) {
+        DWORD_PTR result = 0;
+        if (SendMessageTimeoutW(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote),
+                                SMTO_ABORTIFHUNG, 5000, &result)) {
+            status = result == TRUE ? 0 : 3;
+        }
+    }
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return status;
+}
+
+BOOL CALLBACK ReportMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(monitor, &info);
+    Say("%ld %ld %ld %ld\n", info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom);
+    return TRUE;
+}
+
+int Monitors() {
+    EnumDisplayMonitors(nullptr, nullptr, ReportMonitor, 0);
+    return 0;
+}
+
+BOOL CALLBACK ReportCover(HWND window, LPARAM saverPid) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != static_cast<DWORD>(saverPid) || window == SaverWindow() || !IsWindowVisible(window)) return TRUE;
+    RECT r{};
+    GetWindowRect(window, &r);
+    Say("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return TRUE;
+}
+
+int Covers() {
+    HWND saver = SaverWindow();
+    if (saver == nullptr) return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(saver, &pid);
+    EnumWindows(ReportCover, static_cast<LPARAM>(pid));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -441,8 +628,14 @@ int wmain(int argc, wchar_t** argv) {
         Say("%d\n", lvx::win32::DialogDpi());
         return 0;
     }
+    if (command == L"firstframe") return Run(argc, argv, true);
+    if (command == L"passes") return Passes(argc, argv);
+    if (command == L"procinfo") return ProcInfo(argc, argv);
+    if (command == L"display") return Display(argc, argv);
+    if (command == L"monitors") return Monitors();
+    if (command == L"covers") return Covers();
     std::fprintf(stderr,
-                 "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|client|controls|close|top|"
-                 "same-file|set-edit|cursor|dpi ...\n");
+                 "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|client|controls|close|top|\n"
+                 "       same-file|set-edit|cursor|dpi|firstframe|passes|procinfo|display|monitors|covers ...\n");
     return 2;
 }
