@@ -199,15 +199,21 @@ lvx_children() {
     lvx_helper children "$1"
 }
 
-# lvx_wait_children HWND SECONDS: waits until HWND has a child window, then
-# prints its children.
+# lvx_wait_children HWND SECONDS: waits until HWND has a visible child window
+# (an embedded window is linked in before it is shown), then prints its
+# children. At the deadline it prints what there is and fails when there is
+# no child at all.
 lvx_wait_children() {
     local deadline out
     deadline=$(($(date +%s) + $2))
     while :; do
         out=$(lvx_children "$1")
-        [ -n "$out" ] && { echo "$out"; return 0; }
-        [ "$(date +%s)" -lt "$deadline" ] || return 1
+        awk '$6 == 1 { found = 1 } END { exit !found }' <<<"$out" && { echo "$out"; return 0; }
+        if [ "$(date +%s)" -ge "$deadline" ]; then
+            echo "$out"
+            [ -n "$out" ]
+            return
+        fi
         sleep 0.1
     done
 }
