@@ -26,6 +26,7 @@ public:
     void DrawLineTo(GdiHandle, int32_t, int32_t) override {}
     void DeletePen(GdiHandle) override {}
     void ShowWarning(std::string_view, std::string_view) override {}
+    bool OpenPixels(GdiHandle, PixelSurface&) override { return false; }
 };
 
 }  // namespace lvx

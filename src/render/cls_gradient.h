@@ -52,11 +52,9 @@ public:
     // be written, when dc would put a line's pixels exactly where writing
     // them into that memory does (no clipping, mapping, mirroring or mix mode
     // of its own). False for any other device context, which gets the pens.
-    virtual bool OpenPixels(GdiHandle dc, PixelSurface& pixels) {
-        (void)dc;
-        (void)pixels;
-        return false;
-    }
+    // Every port answers it: a wrapper that forgot to pass it on would quietly
+    // send every picture back to the pens.
+    virtual bool OpenPixels(GdiHandle dc, PixelSurface& pixels) = 0;
 };
 
 // What Draw paints on: something that gives a window handle and a device

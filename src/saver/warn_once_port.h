@@ -22,6 +22,7 @@ public:
     void MoveTo(GdiHandle dc, int32_t x, int32_t y) override { inner_.MoveTo(dc, x, y); }
     void DrawLineTo(GdiHandle dc, int32_t x, int32_t y) override { inner_.DrawLineTo(dc, x, y); }
     void DeletePen(GdiHandle pen) override { inner_.DeletePen(pen); }
+    bool OpenPixels(GdiHandle dc, PixelSurface& pixels) override { return inner_.OpenPixels(dc, pixels); }
     void ShowWarning(std::string_view text, std::string_view title) override {
         if (warned_) return;
         warned_ = true;

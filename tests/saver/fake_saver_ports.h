@@ -217,7 +217,12 @@ public:
     void DrawLineTo(GdiHandle, int32_t, int32_t) override {}
     void DeletePen(GdiHandle) override {}
     void ShowWarning(std::string_view text, std::string_view) override { warnings.push_back(std::string(text)); }
+    bool OpenPixels(GdiHandle dc, PixelSurface&) override {
+        pixelRequests.push_back(dc);
+        return false;
+    }
     std::vector<std::string> warnings;
+    std::vector<GdiHandle> pixelRequests;
 };
 
 // A saver wired to the fakes above.

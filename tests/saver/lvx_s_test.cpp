@@ -494,6 +494,11 @@ TEST(DrawPictures, AFailingDrawWarnsOncePerRun) {
     Lvx_S bare(rig.settings, true, rig.port, rig.app, gdi, sound);
     bare.Draw_Pictures();
     EXPECT_EQ(gdi.warnings.size(), 13u);
+
+    // Everything else reaches the real port: each picture's bitmap memory too.
+    rig.port.brokenPictures = false;
+    s.Draw_Pictures();
+    EXPECT_EQ(gdi.pixelRequests.size(), 12u);
 }
 
 }  // namespace
