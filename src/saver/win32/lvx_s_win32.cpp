@@ -532,7 +532,19 @@ LRESULT CALLBACK Win32SaverPort::CoverProc(HWND window, UINT message, WPARAM wPa
     return self->OnCoverMessage(window, message, wParam, lParam);
 }
 
+// Keys pressed while a picture or a cover has the focus belong to the saver
+// window, whose Form_KeyDown must see every one.
+bool Win32SaverPort::IsKeyMessage(UINT message) {
+    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_CHAR || message == WM_SYSCHAR ||
+           message == WM_SYSKEYUP;
+}
+
+LRESULT Win32SaverPort::ForwardKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    return form_ != nullptr ? SendMessageW(form_, message, wParam, lParam) : 0;
+}
+
 LRESULT Win32SaverPort::OnCoverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsKeyMessage(message)) return ForwardKey(message, wParam, lParam);
     switch (message) {
         case WM_ERASEBKGND:
             PaintBackground(window, reinterpret_cast<HDC>(wParam));
@@ -540,12 +552,6 @@ LRESULT Win32SaverPort::OnCoverMessage(HWND window, UINT message, WPARAM wParam,
         case WM_MOUSEACTIVATE:
             // A click on a cover is a click on the background.
             return MA_NOACTIVATE;
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-        case WM_CHAR:
-        case WM_SYSCHAR:
-        case WM_SYSKEYUP:
-            return form_ != nullptr ? SendMessageW(form_, message, wParam, lParam) : 0;
         default:
             break;
     }
@@ -561,6 +567,7 @@ LRESULT Win32SaverPort::OnPictureMessage(int index, HWND window, UINT message, W
         }
         return message == WM_XBUTTONDOWN || message == WM_XBUTTONDBLCLK ? TRUE : 0;
     }
+    if (IsKeyMessage(message)) return ForwardKey(message, wParam, lParam);
     switch (message) {
         case WM_PAINT: {
             // From the picture's own surface: never half drawn, never garbage.
@@ -572,12 +579,6 @@ LRESULT Win32SaverPort::OnPictureMessage(int index, HWND window, UINT message, W
         }
         case WM_ERASEBKGND:
             return 1;
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-        case WM_CHAR:
-        case WM_SYSCHAR:
-        case WM_SYSKEYUP:
-            return form_ != nullptr ? SendMessageW(form_, message, wParam, lParam) : 0;
         default:
             break;
     }

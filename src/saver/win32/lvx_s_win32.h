@@ -82,6 +82,8 @@ private:
     LRESULT OnFormMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnPictureMessage(int index, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCoverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static bool IsKeyMessage(UINT message);
+    LRESULT ForwardKey(UINT message, WPARAM wParam, LPARAM lParam);
     // Display on or off, from a power-setting notification's data.
     void OnPowerSetting(const void* setting);
     void PaintBackground(HWND window, HDC dc);
