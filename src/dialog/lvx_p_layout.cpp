@@ -2,6 +2,7 @@
 
 #include "common/cp932.h"
 #include "common/dpi.h"
+#include "lvx_version.h"
 
 #ifndef LVX_WEB_ADDRESS
 #error "LVX_WEB_ADDRESS is set by src/dialog/CMakeLists.txt"
@@ -184,7 +185,7 @@ std::vector<std::string> RepeatList() {
 
 std::string_view WebAddress() { return LVX_WEB_ADDRESS; }
 
-std::string_view CreditText() { return "Lumvex_K47 Ver.1.1.0"; }
+std::string_view CreditText() { return "Lumvex_K47 Ver." LVX_VERSION_TEXT; }
 
 std::string_view PickFontFace(const std::function<bool(std::string_view face)>& installed) {
     // The design's face first (under its Japanese and its Latin name), then

@@ -125,7 +125,7 @@ std::string IntervalText(int32_t seconds);                                   // 
 std::string RepeatText(int32_t track);                                       // "" for 0, else the number
 std::vector<std::string> RepeatList();                                       // "", "1" .. "20"
 std::string_view WebAddress();                                               // the maker's page (set by the build)
-std::string_view CreditText();                                               // "Lumvex_K47 Ver.1.1.0"
+std::string_view CreditText();                                               // "Lumvex_K47 Ver." and the version
 
 // The caption face: the first of the Japanese UI faces that is installed, or
 // empty (then the platform's font mapper picks a Japanese face by character

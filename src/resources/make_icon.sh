@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tmp=$(mktemp -d)
-for s in 16 32 48; do
+sizes="16 24 32 48 64 256"
+for s in $sizes; do
   q=$((s * 7 / 16)); g=$((s / 16 + 1)); o=$(( (s - 2*q - g) / 2 ))
   convert -size ${q}x${q} gradient:'#4060ff'-'#001040' "$tmp/a.png"
   convert -size ${q}x${q} gradient:'#ff60a0'-'#400010' "$tmp/b.png"
@@ -15,7 +16,8 @@ for s in 16 32 48; do
     "$tmp/b.png" -geometry +$((o+q+g))+$o -composite \
     "$tmp/c.png" -geometry +$o+$((o+q+g)) -composite \
     "$tmp/d.png" -geometry +$((o+q+g))+$((o+q+g)) -composite \
-    -type TrueColor "$tmp/icon$s.png"
+    -depth 8 -alpha on -type TrueColorAlpha "$tmp/icon$s.png"
 done
-convert "$tmp/icon16.png" "$tmp/icon32.png" "$tmp/icon48.png" lumvex.ico
+# 256 px is stored as PNG inside the .ico (as Windows expects), the rest as bitmaps.
+convert $(for s in $sizes; do echo "$tmp/icon$s.png"; done) lumvex.ico
 rm -rf "$tmp"
