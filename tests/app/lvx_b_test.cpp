@@ -187,23 +187,25 @@ TEST(ModeLetter, IsTheSecondCharacterInUpperCase) {
     EXPECT_EQ(WindowNumberText("/p:99"), "99");
 }
 
-std::string Tool(tool::Args args, int (*cmd)(const tool::Args&, std::ostream&, std::ostream&)) {
+std::string Tool(tool::Args args) {
+    args.insert(args.begin(), "mode");
     std::ostringstream out, err;
-    int code = cmd(args, out, err);
+    int code = tool::Run(args, out, err);
     return std::to_string(code) + ":" + out.str();
 }
 
 TEST(LvxMode, PrintsTheLetterAndTheAction) {
-    EXPECT_EQ(Tool({"/s"}, tool::CmdMode), "0:letter=S action=saver cursor=hidden\n");
-    EXPECT_EQ(Tool({""}, tool::CmdMode), "0:letter= action=saver cursor=visible\n");
-    EXPECT_EQ(Tool({"S"}, tool::CmdMode), "0:letter= action=end\n");
-    EXPECT_EQ(Tool({"/c:4711"}, tool::CmdMode), "0:letter=C action=settings\n");
-    EXPECT_EQ(Tool({"/p 4711"}, tool::CmdMode), "0:letter=P action=preview host=4711\n");
-    EXPECT_EQ(Tool({"/p"}, tool::CmdMode), "0:letter=P action=preview host=0\n");
-    EXPECT_EQ(Tool({"/a 4711"}, tool::CmdMode), "0:letter=A action=password parent=4711\n");
-    EXPECT_EQ(Tool({"/a xyz"}, tool::CmdMode), "0:letter=A action=password skip\n");
-    EXPECT_EQ(Tool({"/help"}, tool::CmdMode), "0:letter=H action=end\n");
-    EXPECT_EQ(Tool({}, tool::CmdMode), "2:");
+    EXPECT_EQ(Tool({"/s"}), "0:letter=S action=saver cursor=hidden\n");
+    EXPECT_EQ(Tool({""}), "0:letter= action=saver cursor=visible\n");
+    EXPECT_EQ(Tool({"S"}), "0:letter= action=end\n");
+    EXPECT_EQ(Tool({"/c:4711"}), "0:letter=C action=settings\n");
+    EXPECT_EQ(Tool({"/p 4711"}), "0:letter=P action=preview host=4711\n");
+    EXPECT_EQ(Tool({"/p"}), "0:letter=P action=preview host=0\n");
+    EXPECT_EQ(Tool({"/a 4711"}), "0:letter=A action=password parent=4711\n");
+    EXPECT_EQ(Tool({"/a xyz"}), "0:letter=A action=password skip\n");
+    EXPECT_EQ(Tool({"/help"}), "0:letter=H action=end\n");
+    EXPECT_EQ(Tool({"-p:17"}), "0:letter=P action=preview host=17\n");
+    EXPECT_EQ(Tool({}), "2:");
 }
 
 }  // namespace

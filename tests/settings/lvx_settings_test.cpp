@@ -10,9 +10,10 @@
 namespace lvx {
 namespace {
 
-std::string RunSettings(const tool::Args& args) {
+std::string RunSettings(tool::Args args) {
+    args.insert(args.begin(), "settings");
     std::ostringstream out, err;
-    int code = tool::CmdSettings(args, out, err);
+    int code = tool::Run(args, out, err);
     return std::to_string(code) + ":" + out.str();
 }
 

@@ -1,23 +1,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <optional>
 #include <string>
 
+#include "arg_rules.h"
 #include "commands.h"
-#include "common/number_rules.h"
 #include "saver/saver_layout.h"
 
 namespace lvx::tool {
 namespace {
-
-// A whole decimal number within lo..hi.
-std::optional<int16_t> ParseWhole(const std::string& text, int lo, int hi) {
-    if (text.find('.') != std::string::npos) return std::nullopt;
-    auto number = ParseDecimal(text);
-    if (!number || *number != std::floor(*number) || *number < lo || *number > hi) return std::nullopt;
-    return static_cast<int16_t>(*number);
-}
 
 // A multiple of one half in plain decimal: 78, 77.5, -42.5, -0.5.
 std::string Halves(double value) {
@@ -28,25 +19,27 @@ std::string Halves(double value) {
 
 }  // namespace
 
-int CmdCells(const Args& args, std::ostream& out, std::ostream& err) {
-    std::optional<int16_t> w, h, size;
-    if (args.size() == 3) {
-        w = ParseWhole(args[0], 0, std::numeric_limits<int16_t>::max());
-        h = ParseWhole(args[1], 0, std::numeric_limits<int16_t>::max());
-        size = ParseWhole(args[2], std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max());
-    }
-    if (!w || !h || !size) {
-        err << "usage: lvx cells W H SIZE\n"
-               "  W, H: screen size in pixels, 0 to 32767; SIZE: picture size, 16-bit\n";
-        return 2;
-    }
-    const CellGrid grid = MakeCellGrid(*w, *h);
-    out << "CellWidth=" << grid.CellWidth << " CellHeight=" << grid.CellHeight << "\n";
-    for (int i = 0; i < kPictureSlots; ++i) {
-        const PicturePlace place = CenterInCell(grid, i, *size);
-        out << i << " " << Halves(place.left) << " " << Halves(place.top) << "\n";
-    }
-    return 0;
+void AddCells(CLI::App& lvx, Io& io) {
+    CLI::App* cells = lvx.add_subcommand("cells", "the screen's grid and where the twelve pictures sit");
+    cells->footer("Prints 'CellWidth=N CellHeight=N', then one line 'i left top' per picture (a half pixel as .5).");
+    struct Values {
+        std::string w, h, size;
+    };
+    auto v = std::make_shared<Values>();
+    constexpr int32_t kMax = std::numeric_limits<int16_t>::max(), kMin = std::numeric_limits<int16_t>::min();
+    cells->add_option("W", v->w, "screen width in pixels, 0 to 32767")->type_name("PX")->required()->check(WholeRule(0, kMax));
+    cells->add_option("H", v->h, "screen height in pixels, 0 to 32767")->type_name("PX")->required()->check(WholeRule(0, kMax));
+    cells->add_option("SIZE", v->size, "picture size in pixels, -32768 to 32767")->type_name("PX")->required()->check(WholeRule(kMin, kMax));
+    cells->callback([&io, v] {
+        const CellGrid grid = MakeCellGrid(static_cast<int16_t>(*ParseWhole(v->w, 0, kMax)),
+                                           static_cast<int16_t>(*ParseWhole(v->h, 0, kMax)));
+        const auto size = static_cast<int16_t>(*ParseWhole(v->size, kMin, kMax));
+        io.out << "CellWidth=" << grid.CellWidth << " CellHeight=" << grid.CellHeight << "\n";
+        for (int i = 0; i < kPictureSlots; ++i) {
+            const PicturePlace place = CenterInCell(grid, i, size);
+            io.out << i << " " << Halves(place.left) << " " << Halves(place.top) << "\n";
+        }
+    });
 }
 
 }  // namespace lvx::tool

@@ -1,58 +1,22 @@
 #include <png.h>
 
-#include <cinttypes>
-#include <cstdio>
 #include <exception>
 #include <limits>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "arg_rules.h"
 #include "commands.h"
+#include "output_file.h"
+#include "common/number_rules.h"
 #include "render/classic_colors.h"
 #include "render/cls_gradient.h"
 #include "render/line_raster.h"
-#include "common/number_rules.h"
 #include "settings/settings.h"
 
 namespace lvx::tool {
 namespace {
-
-// A whole decimal integer (optional sign) within 32 bits.
-std::optional<int32_t> ParseInt32(const std::string& text) {
-    auto number = ParseDecimal(text);
-    if (!number || *number != static_cast<double>(static_cast<int64_t>(*number))) return std::nullopt;
-    if (*number < std::numeric_limits<int32_t>::min() || *number > std::numeric_limits<int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int32_t>(*number);
-}
-
-// A colour as a decimal 32-bit value or as 0x followed by up to 8 hex digits.
-std::optional<int32_t> ParseColor(const std::string& text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        if (text.size() > 10) return std::nullopt;
-        uint32_t value = 0;
-        for (size_t i = 2; i < text.size(); ++i) {
-            char c = text[i];
-            uint32_t digit;
-            if (c >= '0' && c <= '9') digit = static_cast<uint32_t>(c - '0');
-            else if (c >= 'a' && c <= 'f') digit = static_cast<uint32_t>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') digit = static_cast<uint32_t>(c - 'A' + 10);
-            else return std::nullopt;
-            value = value * 16 + digit;
-        }
-        return static_cast<int32_t>(value);
-    }
-    if (text.find('.') != std::string::npos) return std::nullopt;
-    return ParseInt32(text);
-}
-
-// The largest picture lvx render draws: a side common PNG readers accept
-// (libpng refuses wider by default) and an area of 64 Mi pixels, more than
-// an 8K screen.
-constexpr int32_t kMaxRenderSide = 1000000;
-constexpr int64_t kMaxRenderPixels = int64_t{1} << 26;
 
 // One window of w x h pixels whose picture is a bitmap in memory, top row
 // first, so that Draw takes its memory path.
@@ -86,138 +50,168 @@ private:
     std::vector<uint32_t> bits_;
 };
 
-std::string Hex(int32_t color) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08" PRIX32, static_cast<uint32_t>(color));
-    return text;
+// A system colour becomes the classic default of its index, as the saver's
+// gradient resolves it when the colour is set.
+int32_t Resolved(int32_t color) {
+    HeadlessGradientPort port;
+    clsGradient gradient(port);
+    gradient.Color1(color);
+    return gradient.Color1();
 }
+
+int32_t Side(const std::string& text) { return *ParseWhole(text, 2, kMaxSide); }
+
+constexpr const char* kSideHelp = "in pixels, 2 to 1000000";
 
 }  // namespace
 
-int CmdBlend(const Args& args, std::ostream& out, std::ostream& err) {
-    std::optional<int32_t> c1, c2, steps;
-    if (args.size() == 3) {
-        c1 = ParseColor(args[0]);
-        c2 = ParseColor(args[1]);
-        steps = args[2].find('.') == std::string::npos ? ParseInt32(args[2]) : std::nullopt;
-    }
-    if (!c1 || !c2 || !steps) {
-        err << "usage: lvx blend COLOR1 COLOR2 STEPS\n"
-               "  colours in decimal (may be negative) or 0x-hex; STEPS a 32-bit integer\n";
-        return 2;
-    }
-    std::vector<int32_t> table;
-    try {
-        const int32_t count = clsGradient::BlendColors(*c1, *c2, *steps, table);
-        out << count << "\n";
-        for (int32_t color : table) out << Hex(color) << "\n";
-    } catch (const std::exception& e) {
-        err << "lvx blend: " << e.what() << "\n";
-        return 1;
-    }
-    return 0;
+void AddBlend(CLI::App& lvx, Io& io) {
+    CLI::App* blend = lvx.add_subcommand("blend", "the colour table of a gradient");
+    blend->footer("Prints the count, then one colour a line as 0xAABBGGRR, from COLOR1 to COLOR2.");
+    struct Values {
+        std::string c1, c2, steps;
+    };
+    auto v = std::make_shared<Values>();
+    blend->add_option("COLOR1", v->c1, std::string("first ") + kColorHelp)->type_name("COLOUR")->required()->check(ColorRule());
+    blend->add_option("COLOR2", v->c2, "last colour, as COLOR1")->type_name("COLOUR")->required()->check(ColorRule());
+    blend->add_option("STEPS", v->steps, "number of colours (below 2 counts as 2), at most 2000000")
+        ->type_name("N")
+        ->required()
+        ->check(WholeRule(std::numeric_limits<int32_t>::min(), kMaxSteps));
+    blend->callback([&io, v] {
+        std::vector<int32_t> table;
+        try {
+            const int32_t count =
+                clsGradient::BlendColors(Resolved(*ParseColor(v->c1)), Resolved(*ParseColor(v->c2)),
+                                         *ParseWhole(v->steps, std::numeric_limits<int32_t>::min(), kMaxSteps), table);
+            io.out << count << "\n";
+            for (int32_t color : table) io.out << Hex(color) << "\n";
+        } catch (const std::exception& e) {
+            io.err << "lvx blend: " << e.what() << "\n";
+            io.code = 1;
+        }
+    });
 }
 
-int CmdLines(const Args& args, std::ostream& out, std::ostream& err) {
-    std::optional<int32_t> w, h, c1, c2;
-    std::optional<double> angle;
-    if (args.size() == 3 || args.size() == 5) {
-        w = ParseInt32(args[0]);
-        h = ParseInt32(args[1]);
-        angle = ParseDecimal(args[2]);
-        if (args.size() == 5) {
-            c1 = ParseColor(args[3]);
-            c2 = ParseColor(args[4]);
+void AddLines(CLI::App& lvx, Io& io) {
+    CLI::App* linesCmd = lvx.add_subcommand("lines", "the lines and colours of one picture");
+    linesCmd->footer(
+        "Prints 'n=POINTS colours=N result=N', then one line 'x1 y1 x2 y2 0xAABBGGRR' per line in drawing\n"
+        "order. Without colours, the saver's defaults.");
+    struct Values {
+        std::string w, h, angle, c1, c2;
+    };
+    auto v = std::make_shared<Values>();
+    linesCmd->add_option("W", v->w, std::string("width ") + kSideHelp)->type_name("PX")->required()->check(WholeRule(2, kMaxSide));
+    linesCmd->add_option("H", v->h, std::string("height ") + kSideHelp)->type_name("PX")->required()->check(WholeRule(2, kMaxSide));
+    linesCmd->add_option("ANGLE", v->angle, kAngleHelp)->type_name("DEGREES")->required()->check(AngleRule());
+    linesCmd->add_option("COLOR1", v->c1, std::string("first ") + kColorHelp)->type_name("COLOUR")->check(ColorRule());
+    CLI::Option* second = linesCmd->add_option("COLOR2", v->c2, "last colour, as COLOR1")->type_name("COLOUR")->check(ColorRule());
+    linesCmd->callback([&io, v, second] {
+        if (!v->c1.empty() && second->count() == 0) {
+            io.err << "lvx lines: COLOR2 is missing: give both colours or none\n";
+            io.code = 2;
+            return;
         }
-    }
-    const bool colorsOk = args.size() == 3 || (c1 && c2);
-    if (!w || !h || *w < 2 || *h < 2 || !angle || !colorsOk) {
-        err << "usage: lvx lines W H ANGLE [COLOR1 COLOR2]\n"
-               "  W, H >= 2; ANGLE in degrees (sign and fraction allowed);\n"
-               "  colours in decimal or 0x-hex, 0x80000000 + index (0 to 24) taking\n"
-               "  the classic Windows default of that system colour\n";
-        return 2;
-    }
-    HeadlessGradientPort port;
-    clsGradient gradient(port);
-    gradient.Angle(static_cast<float>(*angle));
-    if (c1) gradient.Color1(*c1);
-    if (c2) gradient.Color2(*c2);
-    GradientLines lines;
-    try {
-        lines = gradient.PlanLines(*w, *h);
-    } catch (const std::exception& e) {
-        // DrawLines gives 0 and draws nothing when its geometry fails.
-        out << "n=0 colours=0 result=0\n";
-        err << "lvx lines: " << e.what() << "\n";
-        return 1;
-    }
-    out << "n=" << lines.points.size() << " colours=" << lines.colors.size()
-        << " result=" << lines.DrawResult() << "\n";
-    for (int32_t k = 0; k < lines.LineCount(); ++k) {
-        const LinePoint& a = lines.points[static_cast<size_t>(2 * k)];
-        const LinePoint& b = lines.points[static_cast<size_t>(2 * k) + 1];
-        out << a.x << " " << a.y << " " << b.x << " " << b.y << " " << Hex(lines.colors[static_cast<size_t>(k)])
-            << "\n";
-    }
-    return 0;
+        HeadlessGradientPort port;
+        clsGradient gradient(port);
+        gradient.Angle(static_cast<float>(*ParseAngle(v->angle)));
+        if (!v->c1.empty()) {
+            gradient.Color1(*ParseColor(v->c1));
+            gradient.Color2(*ParseColor(v->c2));
+        }
+        GradientLines lines;
+        try {
+            lines = gradient.PlanLines(Side(v->w), Side(v->h));
+        } catch (const std::exception& e) {
+            // DrawLines gives 0 and draws nothing when its geometry fails.
+            io.out << "n=0 colours=0 result=0\n";
+            io.err << "lvx lines: " << e.what() << "\n";
+            io.code = 1;
+            return;
+        }
+        io.out << "n=" << lines.points.size() << " colours=" << lines.colors.size()
+               << " result=" << lines.DrawResult() << "\n";
+        for (int32_t k = 0; k < lines.LineCount() && io.out; ++k) {
+            const LinePoint& a = lines.points[static_cast<size_t>(2 * k)];
+            const LinePoint& b = lines.points[static_cast<size_t>(2 * k) + 1];
+            io.out << a.x << " " << a.y << " " << b.x << " " << b.y << " "
+                   << Hex(lines.colors[static_cast<size_t>(k)]) << "\n";
+        }
+    });
 }
 
-int CmdRender(const Args& args, std::ostream& out, std::ostream& err) {
-    (void)out;
-    std::optional<int32_t> w, h, c1, c2;
-    std::optional<double> angle;
-    if (args.size() == 6 && !args[5].empty()) {
-        w = ParseInt32(args[0]);
-        h = ParseInt32(args[1]);
-        angle = ParseDecimal(args[2]);
-        c1 = ParseColor(args[3]);
-        c2 = ParseColor(args[4]);
-    }
-    const bool sizeOk = w && h && *w >= 2 && *h >= 2 && *w <= kMaxRenderSide && *h <= kMaxRenderSide &&
-                        int64_t{*w} * *h <= kMaxRenderPixels;
-    HeadlessGradientPort colours;
-    clsGradient gradient(colours);
-    if (c1 && c2) {
-        gradient.Color1(*c1);
-        gradient.Color2(*c2);
-    }
-    // Off Windows a colour is plain RGB; a palette reference means nothing here.
-    const bool colorsOk = c1 && c2 && (gradient.Color1() & 0xFF000000) == 0 && (gradient.Color2() & 0xFF000000) == 0;
-    if (!sizeOk || !angle || !colorsOk) {
-        err << "usage: lvx render W H ANGLE COLOR1 COLOR2 OUT.png\n"
-               "  W, H from 2 to 1000000, W x H at most 67108864 pixels; ANGLE in degrees;\n"
-               "  colours 0x00BBGGRR in decimal or 0x-hex, or 0x80000000 + index (0 to 24)\n"
-               "  taking the classic Windows default of that system colour\n";
-        return 2;
-    }
-    try {
-        MemoryPicturePort port(*w, *h);
-        clsGradient picture(port);
-        picture.Angle(static_cast<float>(*angle));
-        picture.Color1(gradient.Color1());
-        picture.Color2(gradient.Color2());
-        HandleTarget target(1, 1);
-        if (picture.Draw(target) != kTrue) {
-            err << "lvx render: nothing drawn: the lines of a " << *w << " x " << *h << " picture do not fit\n";
-            return 1;
+void AddRender(CLI::App& lvx, Io& io) {
+    CLI::App* render = lvx.add_subcommand("render", "one picture as a PNG file");
+    render->footer(
+        "Draws the picture as the saver draws into a bitmap and writes it as an 8-bit RGB PNG. An existing\n"
+        "file is replaced only once the new one is complete; a device or pipe is written as it is.");
+    struct Values {
+        std::string w, h, angle, c1, c2, file;
+    };
+    auto v = std::make_shared<Values>();
+    render->add_option("W", v->w, std::string("width ") + kSideHelp + "; W x H at most 67108864")
+        ->type_name("PX")
+        ->required()
+        ->check(WholeRule(2, kMaxSide));
+    render->add_option("H", v->h, std::string("height ") + kSideHelp)->type_name("PX")->required()->check(WholeRule(2, kMaxSide));
+    render->add_option("ANGLE", v->angle, kAngleHelp)->type_name("DEGREES")->required()->check(AngleRule());
+    render->add_option("COLOR1", v->c1, std::string("first ") + kColorHelp)->type_name("COLOUR")->required()->check(ColorRule());
+    render->add_option("COLOR2", v->c2, "last colour, as COLOR1")->type_name("COLOUR")->required()->check(ColorRule());
+    render->add_option("OUT", v->file, "the PNG file to write, or - for standard output")->type_name("FILE")->required();
+    render->callback([&io, v] {
+        const int32_t w = Side(v->w), h = Side(v->h);
+        if (int64_t{w} * h > kMaxPixels) {
+            io.err << "lvx render: a " << w << " x " << h << " picture has more than " << kMaxPixels << " pixels\n";
+            io.code = 2;
+            return;
         }
-        std::vector<png_byte> rgb = port.Rgb();
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        image.width = static_cast<png_uint_32>(*w);
-        image.height = static_cast<png_uint_32>(*h);
-        image.format = PNG_FORMAT_RGB;
-        if (png_image_write_to_file(&image, args[5].c_str(), 0, rgb.data(), 0, nullptr) == 0) {
-            err << "lvx render: cannot write " << args[5] << ": " << image.message << "\n";
-            png_image_free(&image);
-            return 1;
+        if (v->file.empty()) {
+            io.err << "lvx render: OUT is empty: name a file, or - for standard output\n";
+            io.code = 2;
+            return;
         }
-    } catch (const std::bad_alloc&) {
-        err << "lvx render: not enough memory for a " << *w << " x " << *h << " picture\n";
-        return 1;
-    }
-    return 0;
+        try {
+            MemoryPicturePort port(w, h);
+            clsGradient picture(port);
+            picture.Angle(static_cast<float>(*ParseAngle(v->angle)));
+            picture.Color1(*ParseColor(v->c1));
+            picture.Color2(*ParseColor(v->c2));
+            HandleTarget target(1, 1);
+            if (picture.Draw(target) != kTrue) {
+                io.err << "lvx render: nothing drawn: the lines of a " << w << " x " << h << " picture do not fit\n";
+                io.code = 1;
+                return;
+            }
+            const std::vector<png_byte> rgb = port.Rgb();
+            png_image image{};
+            image.version = PNG_IMAGE_VERSION;
+            image.width = static_cast<png_uint_32>(w);
+            image.height = static_cast<png_uint_32>(h);
+            image.format = PNG_FORMAT_RGB;
+            png_alloc_size_t size = 0;
+            std::string png;
+            if (png_image_write_get_memory_size(image, size, 0, rgb.data(), 0, nullptr)) {
+                png.resize(size);
+                if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr)) png.clear();
+                png.resize(size);
+            }
+            if (png.empty()) {
+                io.err << "lvx render: cannot encode the picture: " << image.message << "\n";
+                png_image_free(&image);
+                io.code = 1;
+                return;
+            }
+            const std::string why = WriteOutput(v->file, png, io.out);
+            if (!why.empty()) {
+                io.err << "lvx render: cannot write " << v->file << ": " << why << "\n";
+                io.code = 1;
+            }
+        } catch (const std::bad_alloc&) {
+            io.err << "lvx render: not enough memory for a " << w << " x " << h << " picture\n";
+            io.code = 1;
+        }
+    });
 }
 
 }  // namespace lvx::tool

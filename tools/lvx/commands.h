@@ -1,6 +1,9 @@
-// The commands of the lvx tool. Each takes the words after its name, writes
-// to out and err, and returns the exit code. Output formats are stable.
+// The lvx tool. Run takes the words after the program's name, writes to out
+// and err, and returns the exit code: 0 done, 1 failed, 2 a bad command line.
+// Output formats are stable: tests and scripts read them.
 #pragma once
+
+#include <CLI/CLI.hpp>
 
 #include <ostream>
 #include <string>
@@ -10,11 +13,21 @@ namespace lvx::tool {
 
 using Args = std::vector<std::string>;
 
-int CmdSettings(const Args& args, std::ostream& out, std::ostream& err);
-int CmdMode(const Args& args, std::ostream& out, std::ostream& err);
-int CmdBlend(const Args& args, std::ostream& out, std::ostream& err);
-int CmdLines(const Args& args, std::ostream& out, std::ostream& err);
-int CmdRender(const Args& args, std::ostream& out, std::ostream& err);
-int CmdCells(const Args& args, std::ostream& out, std::ostream& err);
+int Run(const Args& words, std::ostream& out, std::ostream& err);
+
+// What a command reaches while it runs: its streams and the code it ends with.
+struct Io {
+    std::ostream& out;
+    std::ostream& err;
+    int code = 0;
+};
+
+// Each command adds itself, its help and its arguments to the tool.
+void AddSettings(CLI::App& lvx, Io& io);
+void AddMode(CLI::App& lvx, Io& io);
+void AddBlend(CLI::App& lvx, Io& io);
+void AddLines(CLI::App& lvx, Io& io);
+void AddRender(CLI::App& lvx, Io& io);
+void AddCells(CLI::App& lvx, Io& io);
 
 }  // namespace lvx::tool
