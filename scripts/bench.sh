@@ -11,6 +11,13 @@
 # noisy; the minimum is the least disturbed.
 #   LVX_BENCH_RUNS  runs of each program (default 5)
 set -euo pipefail
+usage() { echo "usage: bash scripts/bench.sh   (reads LVX_BENCH_RUNS, LVX_DISPLAY)"; }
+if [ $# -gt 0 ]; then
+  case "$1" in
+    -h|--help) usage; exit 0 ;;
+    *) echo "bench.sh: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
+  esac
+fi
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build"
 export LVX_ROOT="$ROOT"
@@ -24,6 +31,7 @@ configure() {  # dir, extra cmake args...
   [ -f "$B/$dir/build.ninja" ] ||
     cmake -S "$ROOT" -B "$B/$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLVX_TESTS=OFF -DLVX_BENCH=ON "$@" >/dev/null
 }
+echo "== building the benchmarks with release flags (build/bench-native, build/bench-win64; about 1.5 minutes the first time)"
 configure bench-native
 configure bench-win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake"
 cmake --build "$B/bench-native" -j "$jobs" --target gradient_bench >/dev/null
@@ -33,7 +41,9 @@ figures="$B/bench-figures.txt"
 : >"$figures"
 
 # Google Benchmark's console lines: NAME TIME UNIT CPU UNIT ITERATIONS ...; the CPU time is kept.
+echo "== native benchmarks, $runs runs"
 for i in $(seq 1 "$runs"); do
+  echo "native run $i of $runs"
   "$B/bench-native/tests/render/gradient_bench" --benchmark_color=false --benchmark_min_time=0.2 \
     --benchmark_filter='PlanLines/400/|BlendColors|PaintLines|FillPixels' 2>/dev/null |
     awk '$1 ~ /^BM_/ { print "native " $1, $4, $5 }' >>"$figures"
@@ -44,7 +54,9 @@ lvx_wine_prefix
 lvx_xvfb_start
 lvx_wineserver_start
 trap 'lvx_wineserver_stop; lvx_xvfb_stop' EXIT
+echo "== timing under Wine, $runs runs"
 for i in $(seq 1 "$runs"); do
+  echo "Wine run $i of $runs"
   "$ROOT/scripts/wine-exec.sh" "$B/bench-win64/tests/render/gradient_draw_timing.exe" 20 </dev/null |
     tr -d '\r' | awk 'NF == 3 && $1 !~ /^#/ { print "wine " $1, $2, $3 }' >>"$figures"
 done

@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
-# Builds the project. "scr": both Lumvex_K47.scr files only; "all" (default):
-# also the native core, tool and tests with sanitizers, the Windows tests and
-# the fuzz targets. The program files land in build/out/x64 and build/out/x86.
+# Builds the project. "scr": both Lumvex_K47.scr files only; "lvx": the tool
+# lvx alone, without sanitizers, into build/out/lvx; "all" (default): both
+# .scr files, also the native core, tool and tests with sanitizers, the
+# Windows tests and the fuzz targets. The program files land in build/out/x64
+# and build/out/x86. A first "all" takes about ten minutes on two cores.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build"
+usage() { echo "usage: bash scripts/build.sh [all|scr|lvx]"; }
 what="${1:-all}"
+case "$what" in
+  all|scr|lvx) ;;
+  -h|--help) usage; exit 0 ;;
+  *) echo "build.sh: unknown argument '$what'" >&2; usage >&2; exit 2 ;;
+esac
+[ $# -le 1 ] || { echo "build.sh: one argument at most" >&2; usage >&2; exit 2; }
 jobs=$(nproc)
 
 configure() {  # dir, extra cmake args...
@@ -13,6 +22,17 @@ configure() {  # dir, extra cmake args...
   [ -f "$B/$dir/build.ninja" ] || cmake -S "$ROOT" -B "$B/$dir" -G Ninja "$@" >/dev/null
 }
 
+if [ "$what" = "lvx" ]; then
+  echo "== lvx, release (build/release-native)"
+  configure release-native -DCMAKE_BUILD_TYPE=Release -DLVX_TESTS=OFF
+  cmake --build "$B/release-native" -j "$jobs" --target lvx
+  mkdir -p "$B/out"
+  cp "$B/release-native/tools/lvx/lvx" "$B/out/lvx"
+  echo "$B/out/lvx"
+  exit 0
+fi
+
+echo "== Lumvex_K47.scr, 64-bit (build/win64) and 32-bit (build/win32)"
 configure win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release
 configure win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release -DLVX_TESTS=OFF
 if [ "$what" = "scr" ]; then
@@ -46,6 +66,7 @@ check_scr "$B/out/x64/Lumvex_K47.scr" x86_64-w64-mingw32-objdump pei-x86-64
 check_scr "$B/out/x86/Lumvex_K47.scr" i686-w64-mingw32-objdump pei-i386
 
 if [ "$what" != "scr" ]; then
+  echo "== native core, lvx and tests with sanitizers (build/native), fuzz targets (build/fuzz)"
   configure native -DLVX_SANITIZE=ON -DLVX_BENCH=ON
   cmake --build "$B/native" -j "$jobs"
   configure fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DLVX_TESTS=OFF -DLVX_FUZZ=ON

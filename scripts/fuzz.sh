@@ -6,7 +6,14 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build"
+usage() { echo "usage: bash scripts/fuzz.sh [SECONDS]   (each target, default 300)"; }
+case "${1:-300}" in
+  -h|--help) usage; exit 0 ;;
+  *[!0-9]*|0) echo "fuzz.sh: SECONDS must be a whole number above 0, not '$1'" >&2; usage >&2; exit 2 ;;
+esac
+[ $# -le 1 ] || { echo "fuzz.sh: one argument at most" >&2; usage >&2; exit 2; }
 seconds="${1:-300}"
+compgen -G "$B/fuzz/tests/fuzz/fuzz_*" >/dev/null || { echo "fuzz.sh: no fuzz targets; build first: bash scripts/build.sh" >&2; exit 1; }
 source "$ROOT/scripts/fuzz-env.sh"
 for target in "$B"/fuzz/tests/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
@@ -14,6 +21,7 @@ for target in "$B"/fuzz/tests/fuzz/fuzz_*; do
   seeds="$ROOT/tests/fuzz/seeds/${name#fuzz_}"
   corpus="$B/fuzz-corpus/$name"
   mkdir -p "$seeds" "$corpus"
+  echo "$name: running for $seconds s..."
   "$target" -max_total_time="$seconds" $LVX_FUZZ_FLAGS "$corpus" "$seeds" >"$B/$name.long.log" 2>&1
   echo "$name: $(lvx_fuzz_summary "$B/$name.long.log")"
   before=$(ls "$seeds" | wc -l)

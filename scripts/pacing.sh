@@ -5,6 +5,13 @@
 # the default settings. Not part of the test run. Figures taken while the
 # machine is busy with other work are high.
 set -uo pipefail
+usage() { echo "usage: bash scripts/pacing.sh   (reads LVX_SIZES, LVX_DISPLAY)"; }
+if [ $# -gt 0 ]; then
+  case "$1" in
+    -h|--help) usage; exit 0 ;;
+    *) echo "pacing.sh: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
+  esac
+fi
 source "$(dirname "$0")/saver-probe.sh"
 trap 'probe_stop; rm -rf "$PROBE_T"' EXIT
 

@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both Lumvex_K47.scr files and runs the
+# Installs what is missing, builds both Lumvex_K47.scr files (and the tool
+# lvx, into build/out/lvx) and runs the
 # saver under Wine: on $DISPLAY when there is one, otherwise on a private
 # Xvfb for a few seconds, saving a screenshot and printing its path.
 set -euo pipefail
+usage() { echo "usage: bash scripts/run.sh   (reads LVX_ARGS, LVX_SECONDS, LVX_SCREEN, LVX_DISPLAY, LVX_HEADLESS)"; }
+if [ $# -gt 0 ]; then
+  case "$1" in
+    -h|--help) usage; exit 0 ;;
+    *) echo "run.sh: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
+  esac
+fi
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 export LVX_ROOT="$ROOT"
 bash "$ROOT/scripts/deps.sh"
 bash "$ROOT/scripts/build.sh" scr
+bash "$ROOT/scripts/build.sh" lvx >/dev/null
 source "$ROOT/scripts/wine-env.sh"
 lvx_wine_prefix
 scr="$ROOT/build/out/x64/Lumvex_K47.scr"

@@ -9,6 +9,12 @@
 # LVX_SOAK_MUSIC=0 leaves the music out (to tell the saver's own memory from
 # the music's). Not part of the test run.
 set -uo pipefail
+usage() { echo "usage: bash scripts/soak.sh [MINUTES]   (default 10; reads LVX_SIZE, LVX_SOAK_MUSIC, LVX_DISPLAY)"; }
+case "${1:-10}" in
+  -h|--help) usage; exit 0 ;;
+  *[!0-9]*|0) echo "soak.sh: MINUTES must be a whole number above 0, not '$1'" >&2; usage >&2; exit 2 ;;
+esac
+[ $# -le 1 ] || { echo "soak.sh: one argument at most" >&2; usage >&2; exit 2; }
 minutes=${1:-10}
 source "$(dirname "$0")/saver-probe.sh"
 trap 'probe_stop; rm -rf "$PROBE_T"' EXIT

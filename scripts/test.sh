@@ -4,6 +4,13 @@
 # the Windows unit and whole-program tests under Wine on a private Xvfb.
 # Ends with the line "N passed, N failed".
 set -uo pipefail
+usage() { echo "usage: bash scripts/test.sh   (reads LVX_FUZZ_SECONDS, LVX_DISPLAY)"; }
+if [ $# -gt 0 ]; then
+  case "$1" in
+    -h|--help) usage; exit 0 ;;
+    *) echo "test.sh: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
+  esac
+fi
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build"
 export LVX_ROOT="$ROOT"

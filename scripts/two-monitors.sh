@@ -7,6 +7,13 @@
 # on it leaves the saver running and that a key ends it; saves a screenshot of
 # both monitors as build/two-monitors.png. Not part of the test run.
 set -uo pipefail
+usage() { echo "usage: bash scripts/two-monitors.sh   (reads LVX_DISPLAY, first display number to try, default 101)"; }
+if [ $# -gt 0 ]; then
+  case "$1" in
+    -h|--help) usage; exit 0 ;;
+    *) echo "two-monitors.sh: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
+  esac
+fi
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 export LVX_ROOT="$ROOT"
 export LVX_WINEPREFIX="$ROOT/build/wineprefix-monitors"
@@ -63,7 +70,8 @@ Section "Screen"
   EndSubSection
 EndSection
 CONF
-n=101
+n=${LVX_DISPLAY:-101}
+n=${n#:}
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 Xorg ":$n" -config "$T/xorg.conf" -noreset -nolisten tcp -logfile "$T/xorg.log" >/dev/null 2>&1 &
 xorg=$!

@@ -40,9 +40,12 @@ lvx_wine_prefix() {
   touch "$WINEPREFIX/.lvx-ready"
 }
 
-# Starts Xvfb on the first free display from 91 on, unless LVX_KEEP_DISPLAY is set.
+# Starts Xvfb on the first free display from :91 on, or from LVX_DISPLAY on
+# (a number, e.g. 120) to keep apart from others on a shared machine.
 lvx_xvfb_start() {
-  local n=91
+  local n=${LVX_DISPLAY:-91}
+  n=${n#:}
+  case "$n" in ''|*[!0-9]*) echo "LVX_DISPLAY must be a display number, not '$LVX_DISPLAY'" >&2; return 1 ;; esac
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 "${LVX_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
   LVX_XVFB_PID=$!
