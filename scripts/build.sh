@@ -24,7 +24,7 @@ configure() {  # dir, extra cmake args...
 
 if [ "$what" = "lvx" ]; then
   echo "== lvx, release (build/release-native)"
-  configure release-native -DCMAKE_BUILD_TYPE=Release -DLVX_TESTS=OFF
+  configure release-native -DCMAKE_BUILD_TYPE=Release
   cmake --build "$B/release-native" -j "$jobs" --target lvx
   mkdir -p "$B/out"
   cp "$B/release-native/tools/lvx/lvx" "$B/out/lvx"
