@@ -20,7 +20,7 @@ version=$(sed -nE 's/^project\(Lumvex_K47 VERSION ([0-9.]+).*/\1/p' "$ROOT/CMake
 [ -n "$version" ] || { echo "release.sh: no version in CMakeLists.txt" >&2; exit 1; }
 
 bash "$ROOT/scripts/build.sh" scr
-bash "$ROOT/scripts/build.sh" lvx >/dev/null
+bash "$ROOT/scripts/build.sh" lvx
 
 echo "== quick ring: native unit tests (build/release-native)"
 cmake --build "$B/release-native" -j "$(nproc)" --target core_tests

@@ -15,7 +15,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 export LVX_ROOT="$ROOT"
 bash "$ROOT/scripts/deps.sh"
 bash "$ROOT/scripts/build.sh" scr
-bash "$ROOT/scripts/build.sh" lvx >/dev/null
+bash "$ROOT/scripts/build.sh" lvx
 source "$ROOT/scripts/wine-env.sh"
 lvx_wine_prefix
 scr="$ROOT/build/out/x64/Lumvex_K47.scr"
