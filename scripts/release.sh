@@ -37,6 +37,6 @@ cp "$ROOT"/docs/*.png "$stage/docs/"
 (cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
 zip="$B/release/Lumvex_K47-$version.zip"
 rm -f "$zip"
-(cd "$B/release" && zip -q -X -r "$zip" "Lumvex_K47-$version")
-unzip -l "$zip" | sed '1,3d' | head -n -2
+(cd "$stage" && zip -q -X -r "$zip" .)
+zip -sf "$zip" | sed '1d'
 echo "$zip ($(stat -c %s "$zip") bytes)"
