@@ -34,8 +34,8 @@ configure() {  # dir, extra cmake args...
 echo "== building the benchmarks with release flags (build/bench-native, build/bench-win64; about 1.5 minutes the first time)"
 configure bench-native
 configure bench-win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake"
-cmake --build "$B/bench-native" -j "$jobs" --target gradient_bench >/dev/null
-cmake --build "$B/bench-win64" -j "$jobs" --target gradient_draw_timing >/dev/null
+cmake --build "$B/bench-native" -j "$jobs" --target gradient_bench
+cmake --build "$B/bench-win64" -j "$jobs" --target gradient_draw_timing
 
 figures="$B/bench-figures.txt"
 : >"$figures"
