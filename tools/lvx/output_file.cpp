@@ -80,6 +80,8 @@ std::string WriteOutput(const std::string& path, std::string_view bytes, std::os
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return Reason(EISDIR);
         if (!S_ISREG(st.st_mode)) return WriteInPlace(target, bytes);
+        // A file the user may not write stays as it is, though its folder would allow a rename.
+        if (::access(target.c_str(), W_OK) != 0) return Reason(errno);
         return WriteBeside(target, bytes, &st);
     }
     if (errno != ENOENT) return Reason(errno);
