@@ -27,7 +27,7 @@ std::optional<int16_t> ToInt16(int32_t value) {
 
 }  // namespace
 
-Lvx_S::Lvx_S(Settings& settings, bool saverMode, SaverPort& port, AppPort& app, GradientPort& gdi, Sound_02& sound)
+Lvx_S::Lvx_S(Settings& settings, bool saverMode, SaverPort& port, ProgramPort& app, GradientPort& gdi, Sound_02& sound)
     : Gradient(gdi), settings_(settings), saverMode_(saverMode), port_(port), app_(app), sound_(sound) {}
 
 int Lvx_S::Count() const { return std::clamp<int>(settings_.PictureCount, 0, kPictureSlots); }

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/lvx_b.h"
+#include "common/program_port.h"
 #include "render/cls_gradient.h"
 #include "saver/saver_layout.h"
 #include "saver/saver_port.h"
@@ -33,7 +33,7 @@ class Lvx_S {
 public:
     // saverMode: started with "S" (the password and the cursor belong to the
     // ending). The gradient port is the one the pictures are drawn through.
-    Lvx_S(Settings& settings, bool saverMode, SaverPort& port, AppPort& app, GradientPort& gdi, Sound_02& sound);
+    Lvx_S(Settings& settings, bool saverMode, SaverPort& port, ProgramPort& app, GradientPort& gdi, Sound_02& sound);
 
     // Sets everything up, shows the window and runs Rotate_Loop; returns
     // only when the loop has ended without the program ending.
@@ -107,7 +107,7 @@ private:
     Settings& settings_;
     const bool saverMode_;
     SaverPort& port_;
-    AppPort& app_;
+    ProgramPort& app_;
     Sound_02& sound_;
     SaverRandom random_;
     bool timer2Enabled_ = false;
