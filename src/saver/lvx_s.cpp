@@ -111,6 +111,20 @@ void Lvx_S::Display_Change() {
 
 void Lvx_S::Display_Power(bool on) { displayOn_ = on; }
 
+void Lvx_S::Screen_Resized(int16_t widthPx, int16_t heightPx, int16_t pictureSize) {
+    ScreenWidthPx = widthPx;
+    ScreenHeightPx = heightPx;
+    if (settings_.SizeRandom == 1) {
+        MaxPictureSize = static_cast<int16_t>(widthPx / 4);
+        MinPictureSize = static_cast<int16_t>(widthPx / 8);
+        Reseed();
+        pictureSize = RandomPictureSize(MinPictureSize, MaxPictureSize, random_.Next());
+    }
+    settings_.PictureSize = pictureSize;
+    Make_Cells();
+    ApplyPictureSize();
+}
+
 void Lvx_S::StartMusic() {
     if (settings_.BgmKind == 1) {
         sound_.Open_CD();

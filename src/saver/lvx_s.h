@@ -64,6 +64,9 @@ public:
     // The display went off or came back: while it is off the loop draws
     // nothing and waits for events only; it draws on from where it stood.
     void Display_Power(bool on);
+    // The screen (a hack's window) took a new size: the grid follows, and the
+    // pictures take the given size, or a random one for its new width.
+    void Screen_Resized(int16_t widthPx, int16_t heightPx, int16_t pictureSize);
     bool DisplayOn() const { return displayOn_; }
     // Asks the password where it applies, stops the music, restores the
     // system's screen-saver state and ends the program. Returns only when the
