@@ -142,8 +142,14 @@ void X11GradientPort::ShowWarning(std::string_view text, std::string_view title)
 bool X11GradientPort::OpenPixels(GdiHandle dc, PixelSurface& pixels) {
     Canvas* canvas = CanvasOf(dc);
     if (canvas == nullptr || canvas->size <= 0) return false;
-    pixels.topRow = canvas->pixels.data();
     pixels.width = pixels.height = canvas->size;
+    if (canvas->direct != nullptr) {
+        pixels.topRow = canvas->direct;
+        pixels.rowStep = canvas->stride;
+        return true;
+    }
+    if (canvas->pixels.size() != static_cast<size_t>(canvas->size) * static_cast<size_t>(canvas->size)) return false;
+    pixels.topRow = canvas->pixels.data();
     pixels.rowStep = canvas->size;
     return true;
 }
@@ -284,7 +290,9 @@ bool X11SaverPort::MakeFrame(std::string& error) {
         error = "cannot make a " + std::to_string(w) + " x " + std::to_string(h) + " picture for the window";
         return false;
     }
-    fullRedraw_ = true;
+    needFill_ = true;
+    fullPut_ = true;
+    Fill();
     return true;
 }
 
@@ -310,8 +318,9 @@ void X11SaverPort::TwipsPerPixel(double& x, double& y) { x = y = 15.0; }
 
 void X11SaverPort::SetBackColor(int32_t color) {
     back_ = PixelOf(color);
-    fullRedraw_ = true;
-    dirty_ = true;
+    // Shown with the next pass, which draws every picture over it.
+    needFill_ = true;
+    fullPut_ = true;
 }
 
 void X11SaverPort::ShowWindowNormal() {
@@ -352,11 +361,10 @@ void X11SaverPort::CreatePicture(int index) {
     p.exists = true;
     p.ellipse = first.ellipse;
     p.canvas.size = first.canvas.size;
-    p.canvas.pixels.assign(first.canvas.pixels.size(), 0);
     p.x = first.x;
     p.y = first.y;
     Outline(p);
-    fullRedraw_ = true;
+    needFill_ = fullPut_ = true;
 }
 
 void X11SaverPort::SizePicture(int index, int32_t size) {
@@ -364,9 +372,8 @@ void X11SaverPort::SizePicture(int index, int32_t size) {
     Picture& p = pictures_[static_cast<size_t>(index)];
     p.exists = true;
     p.canvas.size = std::max<int32_t>(size, 0);
-    p.canvas.pixels.assign(static_cast<size_t>(p.canvas.size) * static_cast<size_t>(p.canvas.size), 0);
     Outline(p);
-    fullRedraw_ = true;
+    needFill_ = fullPut_ = true;
 }
 
 int32_t X11SaverPort::SetPictureEllipse(int index, int32_t) {
@@ -374,7 +381,7 @@ int32_t X11SaverPort::SetPictureEllipse(int index, int32_t) {
     Picture& p = pictures_[static_cast<size_t>(index)];
     p.ellipse = true;
     Outline(p);
-    fullRedraw_ = true;
+    needFill_ = fullPut_ = true;
     return 1;
 }
 
@@ -387,24 +394,44 @@ void X11SaverPort::MovePicture(int index, double left, double top) {
     Picture& p = pictures_[static_cast<size_t>(index)];
     p.x = *x;
     p.y = *y;
-    fullRedraw_ = true;
+    needFill_ = fullPut_ = true;
 }
 
 GradientTarget& X11SaverPort::PictureTarget(int index) {
-    return pictures_[static_cast<size_t>(std::clamp(index, 0, kPictureSlots - 1))].target;
+    Picture& p = pictures_[static_cast<size_t>(std::clamp(index, 0, kPictureSlots - 1))];
+    // A pass begins by laying the background under the pictures it draws.
+    if (needFill_) Fill();
+    X11GradientPort::Canvas& c = p.canvas;
+    const bool inside = p.x >= 0 && p.y >= 0 && p.x + c.size <= width_ && p.y + c.size <= height_;
+    if (image_ != nullptr && !p.ellipse && inside && c.size > 0) {
+        c.stride = image_->bytes_per_line / 4;
+        c.direct = reinterpret_cast<uint32_t*>(image_->data) + static_cast<std::ptrdiff_t>(p.y) * c.stride + p.x;
+        c.pixels = {};
+    } else {
+        c.direct = nullptr;
+        c.pixels.resize(static_cast<size_t>(c.size) * static_cast<size_t>(c.size));
+    }
+    return p.target;
 }
 
 void X11SaverPort::RefreshPicture(int) { dirty_ = true; }
 
+void X11SaverPort::Fill() {
+    needFill_ = false;
+    if (image_ == nullptr) return;
+    auto* frame = reinterpret_cast<uint32_t*>(image_->data);
+    const size_t stride = static_cast<size_t>(image_->bytes_per_line) / 4;
+    for (int32_t y = 0; y < height_; ++y) std::fill_n(frame + y * stride, width_, back_);
+}
+
 void X11SaverPort::Compose() {
     auto* frame = reinterpret_cast<uint32_t*>(image_->data);
     const size_t stride = static_cast<size_t>(image_->bytes_per_line) / 4;
-    if (fullRedraw_) {
-        for (int32_t y = 0; y < height_; ++y) std::fill_n(frame + y * stride, width_, back_);
-    }
-    // Later pictures lie over earlier ones, as the windows do.
+    // Pictures drawn straight into the frame are there already; the others
+    // are copied through their outline, later ones over earlier ones.
     for (const Picture& p : pictures_) {
-        if (!p.exists || p.canvas.size <= 0) continue;
+        if (!p.exists || p.canvas.size <= 0 || p.canvas.direct != nullptr) continue;
+        if (p.canvas.pixels.size() != static_cast<size_t>(p.canvas.size) * static_cast<size_t>(p.canvas.size)) continue;
         const int32_t s = p.canvas.size;
         const int32_t y0 = std::max(0, -p.y), y1 = std::min(s, height_ - p.y);
         for (int32_t y = y0; y < y1; ++y) {
@@ -434,14 +461,14 @@ void X11SaverPort::Put(int32_t x, int32_t y, int32_t w, int32_t h) {
 void X11SaverPort::Present() {
     if (closed_ || image_ == nullptr) return;
     Compose();
-    if (fullRedraw_) {
+    if (fullPut_) {
         Put(0, 0, width_, height_);
     } else {
         for (const Picture& p : pictures_) {
             if (p.exists) Put(p.x, p.y, p.canvas.size, p.canvas.size);
         }
     }
-    fullRedraw_ = false;
+    fullPut_ = false;
     dirty_ = false;
     if (!firstShown_) {
         firstShown_ = true;
@@ -518,7 +545,7 @@ void X11SaverPort::Resized(int32_t w, int32_t h) {
         saver_->Screen_Resized(static_cast<int16_t>(std::min(w, 32767)), static_cast<int16_t>(std::min(h, 32767)),
                                sizeFor_(w));
     }
-    fullRedraw_ = true;
+    fullPut_ = true;
 }
 
 void X11SaverPort::PumpEvents() {
@@ -530,7 +557,7 @@ void X11SaverPort::PumpEvents() {
                 if (event.xconfigure.window == window_) Resized(event.xconfigure.width, event.xconfigure.height);
                 break;
             case Expose:
-                fullRedraw_ = true;
+                fullPut_ = true;
                 dirty_ = true;
                 break;
             case KeyPress:

@@ -52,9 +52,13 @@ public:
     void ShowWarning(std::string_view text, std::string_view title) override;
     bool OpenPixels(GdiHandle dc, PixelSurface& pixels) override;
 
-    // A picture's pixel buffer, edge by edge, 0x00RRGGBB.
+    // Where a picture is drawn, 0x00RRGGBB: straight into the window's frame
+    // when it lies wholly inside it as a square (direct), else into a buffer
+    // of its own that is copied into the frame through its outline.
     struct Canvas {
         std::vector<uint32_t> pixels;
+        uint32_t* direct = nullptr;
+        std::ptrdiff_t stride = 0;
         int32_t size = 0;
         int32_t penX = 0, penY = 0;
         uint32_t pen = 0;
@@ -140,6 +144,7 @@ private:
 
     bool MakeFrame(std::string& error);
     void FreeFrame();
+    void Fill();
     void Compose();
     void Put(int32_t x, int32_t y, int32_t w, int32_t h);
     void Present();
@@ -161,7 +166,10 @@ private:
     int32_t width_ = 0, height_ = 0;
     uint32_t back_ = 0;
     std::array<Picture, kPictureSlots> pictures_{};
-    bool fullRedraw_ = true;
+    // The frame must be filled with the background before the next pictures
+    // are drawn into it / must be put whole.
+    bool needFill_ = true;
+    bool fullPut_ = true;
     bool dirty_ = false;
     bool closed_ = false;
     int wakeRead_ = -1;
