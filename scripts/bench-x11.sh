@@ -10,7 +10,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build/x11"
 SECONDS_RUN=${LVX_BENCH_SECONDS:-20}
 
-bash "$ROOT/scripts/deps.sh"
+bash "$ROOT/scripts/deps.sh" || echo "deps.sh failed: going on with what is installed" >&2
 [ -f "$B/build.ninja" ] || cmake -S "$ROOT" -B "$B" -G Ninja -DLVX_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$B" --target lumvex-k47 >/dev/null
 HACK="$B/src/saver/x11/lumvex-k47"
