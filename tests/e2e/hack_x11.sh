@@ -7,7 +7,8 @@
 #  2. a 300 x 200 window given with -window-id holds the whole grid, and the
 #     hack ends on SIGTERM with status 0;
 #  3. its own -window follows a resize at once and ends on "q";
-#  4. bad input: one line on stderr and status 1.
+#  4. bad input: one line on stderr and status 1;
+#  5. on a display without MIT-SHM it draws with plain XPutImage.
 # The daemon launches no hack as root, so as root this makes a user of its own
 # and runs Xvfb, the daemon and the hack as that user.
 # Usage: hack_x11.sh PATH/TO/lumvex-k47   Prints "hack_x11: N passed, N failed".
@@ -21,11 +22,11 @@ fi
 as_user() {
   if [ -n "$RUN_USER" ]; then runuser -u "$RUN_USER" -- env "$@"; else env "$@"; fi
 }
-# Ends a program started with as_user in the background: runuser does not
-# pass signals on, so its child gets them first.
+# Ends a program started with as_user in the background, and everything
+# under it: runuser does not pass signals on, so the program gets them first.
 stop() {  # pid
   local child
-  for child in $(pgrep -P "$1"); do kill "$child" 2>/dev/null; done
+  for child in $(pgrep -P "$1"); do stop "$child"; done
   kill "$1" 2>/dev/null
 }
 
@@ -194,6 +195,23 @@ out=$(as_user "${BASE_ENV[@]}" DISPLAY=:9999 "$WORK/bin/lumvex-k47" -root 2>&1);
 check_fails "unknown option" -frobnicate
 out=$("$WORK/bin/lumvex-k47" --help); rc=$?
 [ "$rc" -eq 0 ] && grep -q "silent" <<<"$out" && ok "--help on stdout, status 0" || bad "--help"
+
+# ---- 5. a display without MIT-SHM: plain XPutImage --------------------------
+m=$((n + 1))
+while [ -e "/tmp/.X11-unix/X$m" ] || [ -e "/tmp/.X$m-lock" ]; do m=$((m + 1)); done
+as_user "${BASE_ENV[@]}" Xvfb ":$m" -screen 0 640x480x24 -nolisten tcp -extension MIT-SHM >/dev/null 2>&1 &
+XVFB2=$!
+for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$m" ] && break; sleep 0.1; done
+as_user "${BASE_ENV[@]}" DISPLAY=":$m" "$WORK/bin/lumvex-k47" -root -background '#006000' >"$WORK/noshm.log" 2>&1 &
+HPID=$!
+sleep 1
+as_user "${BASE_ENV[@]}" DISPLAY=":$m" xwd -root -silent | convert xwd:- "$WORK/noshm.png"
+if grid_ok "$WORK/noshm.png" 0 0 640 480 006000; then ok "no MIT-SHM: drawn with XPutImage"; else bad "no MIT-SHM: grid"; fi
+kill -TERM $(hack_pids) 2>/dev/null
+wait "$HPID"; rc=$?
+[ "$rc" -eq 0 ] && [ ! -s "$WORK/noshm.log" ] && ok "no MIT-SHM: status 0, nothing on stderr" \
+  || { bad "no MIT-SHM: status $rc"; cat "$WORK/noshm.log"; }
+stop "$XVFB2"
 
 echo "hack_x11: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

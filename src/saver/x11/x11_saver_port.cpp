@@ -218,7 +218,10 @@ bool X11SaverPort::Open(const X11Target& target, std::string& error) {
 
     int major = 0, minor = 0;
     Bool pixmaps = False;
-    shmAvailable_ = XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
+    // Asked first so that Xlib does not warn about a display without it.
+    int opcode = 0, firstEvent = 0, firstError = 0;
+    shmAvailable_ = XQueryExtension(display_, "MIT-SHM", &opcode, &firstEvent, &firstError) &&
+                    XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
     if (!MakeFrame(error)) return false;
 
     refreshHz_ = RefreshRate(display_, root);
