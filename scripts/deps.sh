@@ -10,6 +10,7 @@ PACKAGES=(
   wine64 wine fonts-wine xvfb xdotool x11-apps x11-utils imagemagick fonts-ipafont-gothic
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   lame sox libsox-fmt-mp3 locales
+  libx11-dev libxext-dev libxrandr-dev xscreensaver procps
 )
 
 # Wine under a Japanese system code page needs the glibc locale for file names.

@@ -17,9 +17,6 @@ std::vector<size_t> CharStarts(std::string_view text, size_t n) {
     return starts;
 }
 
-constexpr uint32_t SPI_SCREENSAVERRUNNING = 97;
-constexpr int32_t VER_PLATFORM_WIN32_NT = 2;
-
 }  // namespace
 
 std::string ModeLetter(std::string_view argText) {
@@ -83,17 +80,6 @@ std::string ArgumentText(std::string_view commandLine) {
     }
     while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
     return std::string(commandLine.substr(i));
-}
-
-int16_t Is_WinNT(AppPort& port) {
-    int32_t platformId = 0;
-    int32_t result = port.QueryVersion(148, platformId);
-    return (result == 1 && platformId == VER_PLATFORM_WIN32_NT) ? kTrue : kFalse;
-}
-
-void Clear_Saver_Flag(int16_t clear, AppPort& port) {
-    int32_t running = static_cast<int16_t>(~clear);  // widened with its sign
-    port.SetSystemParameter(SPI_SCREENSAVERRUNNING, running);
 }
 
 void Main(std::string_view argText, Settings& settings, AppPort& app, SettingsPort& files) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/program_port.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -14,24 +15,18 @@ inline constexpr std::string_view kSaverCaption = "Lumvex_K47_Main";
 inline constexpr std::string_view kDialogCaption = "Lumvex_K47\xE3\x81\xAE\xE8\xA8\xAD\xE5\xAE\x9A";  // Lumvex_K47の設定 (UTF-8)
 inline constexpr std::string_view kPreviewCaption = "Preview Window";
 
-// What start-up needs of the platform.
-class AppPort {
+// What start-up needs of the platform: besides what the saver needs of the
+// program (cursor, version, system parameters, ending), its own windows.
+class AppPort : public ProgramPort {
 public:
-    virtual ~AppPort() = default;
     // A top-level window with exactly this caption (UTF-8) exists.
     virtual bool FindWindowByCaption(std::string_view caption) = 0;
-    virtual void ShowCursor(bool show) = 0;
-    // GetVersionExA with the given record size: the call's result and the platform id.
-    virtual int32_t QueryVersion(int32_t structSize, int32_t& platformId) = 0;
     // PwdChangePasswordA(provider, parent, 0, 0) where the platform has it.
     virtual void PwdChangePassword(std::string_view provider, int32_t parentWindow) = 0;
-    virtual int32_t SetSystemParameter(uint32_t action, int32_t param) = 0;
     // The windows start-up hands over to.
     virtual void OpenPreview(int32_t hostWindow) = 0;
     virtual void ShowSettingsDialog(Settings& settings) = 0;
     virtual void RunSaver(Settings& settings, bool saverMode) = 0;
-    // Ends the process at once; a fake returns, and Main then returns too.
-    virtual void EndProgram() = 0;
 };
 
 // The second character of the argument text, upper case; empty when the text
@@ -52,9 +47,6 @@ ModeChoice ChooseMode(std::string_view argText, bool isNt);
 // The argument text of a full command line: what follows the program's name
 // (quoted or not), without the blanks that separate it from the name.
 std::string ArgumentText(std::string_view commandLine);
-
-int16_t Is_WinNT(AppPort& port);
-void Clear_Saver_Flag(int16_t clear, AppPort& port);
 
 void Main(std::string_view argText, Settings& settings, AppPort& app, SettingsPort& files);
 

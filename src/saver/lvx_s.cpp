@@ -27,7 +27,7 @@ std::optional<int16_t> ToInt16(int32_t value) {
 
 }  // namespace
 
-Lvx_S::Lvx_S(Settings& settings, bool saverMode, SaverPort& port, AppPort& app, GradientPort& gdi, Sound_02& sound)
+Lvx_S::Lvx_S(Settings& settings, bool saverMode, SaverPort& port, ProgramPort& app, GradientPort& gdi, Sound_02& sound)
     : Gradient(gdi), settings_(settings), saverMode_(saverMode), port_(port), app_(app), sound_(sound) {}
 
 int Lvx_S::Count() const { return std::clamp<int>(settings_.PictureCount, 0, kPictureSlots); }
@@ -110,6 +110,20 @@ void Lvx_S::Display_Change() {
 }
 
 void Lvx_S::Display_Power(bool on) { displayOn_ = on; }
+
+void Lvx_S::Screen_Resized(int16_t widthPx, int16_t heightPx, int16_t pictureSize) {
+    ScreenWidthPx = widthPx;
+    ScreenHeightPx = heightPx;
+    if (settings_.SizeRandom == 1) {
+        MaxPictureSize = static_cast<int16_t>(widthPx / 4);
+        MinPictureSize = static_cast<int16_t>(widthPx / 8);
+        Reseed();
+        pictureSize = RandomPictureSize(MinPictureSize, MaxPictureSize, random_.Next());
+    }
+    settings_.PictureSize = pictureSize;
+    Make_Cells();
+    ApplyPictureSize();
+}
 
 void Lvx_S::StartMusic() {
     if (settings_.BgmKind == 1) {

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/lvx_b.h"
+#include "common/program_port.h"
 #include "render/cls_gradient.h"
 #include "saver/saver_layout.h"
 #include "saver/saver_port.h"
@@ -33,7 +33,7 @@ class Lvx_S {
 public:
     // saverMode: started with "S" (the password and the cursor belong to the
     // ending). The gradient port is the one the pictures are drawn through.
-    Lvx_S(Settings& settings, bool saverMode, SaverPort& port, AppPort& app, GradientPort& gdi, Sound_02& sound);
+    Lvx_S(Settings& settings, bool saverMode, SaverPort& port, ProgramPort& app, GradientPort& gdi, Sound_02& sound);
 
     // Sets everything up, shows the window and runs Rotate_Loop; returns
     // only when the loop has ended without the program ending.
@@ -64,6 +64,9 @@ public:
     // The display went off or came back: while it is off the loop draws
     // nothing and waits for events only; it draws on from where it stood.
     void Display_Power(bool on);
+    // The screen (a hack's window) took a new size: the grid follows, and the
+    // pictures take the given size, or a random one for its new width.
+    void Screen_Resized(int16_t widthPx, int16_t heightPx, int16_t pictureSize);
     bool DisplayOn() const { return displayOn_; }
     // Asks the password where it applies, stops the music, restores the
     // system's screen-saver state and ends the program. Returns only when the
@@ -107,7 +110,7 @@ private:
     Settings& settings_;
     const bool saverMode_;
     SaverPort& port_;
-    AppPort& app_;
+    ProgramPort& app_;
     Sound_02& sound_;
     SaverRandom random_;
     bool timer2Enabled_ = false;

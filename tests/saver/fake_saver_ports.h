@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/lvx_b.h"
+#include "common/program_port.h"
 #include "render/cls_gradient.h"
 #include "saver/lvx_s.h"
 #include "saver/saver_port.h"
@@ -148,21 +148,16 @@ private:
     std::vector<HandleTarget> broken_;
 };
 
-class FakeSaverApp : public AppPort {
+class FakeSaverApp : public ProgramPort {
 public:
     explicit FakeSaverApp(Log& log) : log_(log) {}
     int32_t platformId = 2;
-    bool FindWindowByCaption(std::string_view) override { return false; }
     void ShowCursor(bool show) override { log_.push_back(show ? "ShowCursor 1" : "ShowCursor 0"); }
     int32_t QueryVersion(int32_t, int32_t& id) override { return id = platformId, 1; }
-    void PwdChangePassword(std::string_view, int32_t) override {}
     int32_t SetSystemParameter(uint32_t action, int32_t param) override {
         log_.push_back("spi " + std::to_string(action) + " " + std::to_string(param));
         return 1;
     }
-    void OpenPreview(int32_t) override {}
-    void ShowSettingsDialog(Settings&) override {}
-    void RunSaver(Settings&, bool) override {}
     void EndProgram() override { log_.push_back("end"); }
 
 private:

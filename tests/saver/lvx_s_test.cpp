@@ -503,3 +503,37 @@ TEST(DrawPictures, AFailingDrawWarnsOncePerRun) {
 
 }  // namespace
 }  // namespace lvx
+
+namespace lvx {
+namespace {
+
+// A hack's window that changes size: the grid is made anew for it and every
+// picture takes the new size and its place in the new cell; with random
+// sizes on, the size is drawn within the new width's bounds instead.
+TEST(ScreenResized, TheGridAndTheSizesFollowTheWindow) {
+    SaverRig rig;
+    rig.settings.Shape = 1;
+    Lvx_S& s = rig.Make();
+    s.Screen_Resized(300, 200, 63);
+    EXPECT_EQ(s.CellWidth, 75);
+    EXPECT_EQ(s.CellHeight, 67);
+    EXPECT_EQ(rig.settings.PictureSize, 63);
+    const Log log = Only(rig.log, {"size ", "ellipse ", "move "});
+    ASSERT_EQ(log.size(), 36u);
+    EXPECT_EQ(log[0], "size 0 63");
+    EXPECT_EQ(log[12], "ellipse 0 63");
+    // Cell 11 is the last of the bottom row: (225, 134) plus half the spare room.
+    EXPECT_EQ(log[35], "move 11 231 136");
+
+    SaverRig random;
+    random.settings.SizeRandom = 1;
+    Lvx_S& r = random.Make();
+    for (int i = 0; i < 50; ++i) {
+        r.Screen_Resized(640, 480, 1);
+        EXPECT_GE(random.settings.PictureSize, 80);
+        EXPECT_LE(random.settings.PictureSize, 160);
+    }
+}
+
+}  // namespace
+}  // namespace lvx

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "render/cls_gradient.h"
+#include "render/win32/bitmap_surface_win32.h"
 
 namespace lvx::win32 {
 
@@ -21,13 +22,6 @@ public:
     void ShowWarning(std::string_view text, std::string_view title) override;
     bool OpenPixels(GdiHandle dc, PixelSurface& pixels) override;
 };
-
-inline GdiHandle ToGdiHandle(const void* handle) { return reinterpret_cast<GdiHandle>(handle); }
-
-template <class H>
-H FromGdiHandle(GdiHandle handle) {
-    return reinterpret_cast<H>(handle);
-}
 
 // A window to draw on directly. With a device context given, that one is
 // used; without, the window's DC is fetched when Draw asks for it (inside
@@ -50,39 +44,4 @@ private:
     HDC dc_;
     bool fetched_ = false;
 };
-
-// The persistent picture of a window: a 32-bit off-screen bitmap of the
-// window's client size in a memory DC. Draw gets the window (for the lock
-// and the size) and the memory DC; Present copies the picture to the window,
-// as a refresh or from WM_PAINT. Resize after the window's size changed.
-class PictureSurface : public GradientTarget {
-public:
-    explicit PictureSurface(HWND window);
-    ~PictureSurface() override;
-    PictureSurface(const PictureSurface&) = delete;
-    PictureSurface& operator=(const PictureSurface&) = delete;
-
-    GdiHandle WindowHandle() override;
-    GdiHandle DeviceContext() override;
-
-    // Makes the bitmap the window's current client size, cleared to black.
-    void Resize();
-    // Copies the picture to dc (the window's own when null).
-    void Present(HDC dc = nullptr) const;
-    HDC Dc() const { return dc_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    // A pixel as 0x00BBGGRR, or -1 outside the picture.
-    int32_t Pixel(int x, int y) const;
-
-private:
-    HWND window_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ formerBitmap_ = nullptr;
-    uint32_t* bits_ = nullptr;
-    int width_ = 0;
-    int height_ = 0;
-};
-
 }  // namespace lvx::win32

@@ -6,56 +6,6 @@
 
 namespace lvx::win32 {
 
-DibSurface::DibSurface(int32_t width, int32_t height) {
-    if (width <= 0 || height <= 0) return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* memory = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-    dc_ = CreateCompatibleDC(nullptr);
-    if (bitmap_ == nullptr || dc_ == nullptr || memory == nullptr) {
-        Reset();
-        return;
-    }
-    former_ = SelectObject(dc_, bitmap_);
-    bits_ = static_cast<uint32_t*>(memory);
-    width_ = width;
-    height_ = height;
-}
-
-void DibSurface::Reset() {
-    if (dc_ != nullptr && former_ != nullptr) SelectObject(dc_, former_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    former_ = nullptr;
-    bits_ = nullptr;
-    width_ = height_ = 0;
-}
-
-DibSurface::~DibSurface() { Reset(); }
-
-DibSurface::DibSurface(DibSurface&& other) noexcept { *this = std::move(other); }
-
-DibSurface& DibSurface::operator=(DibSurface&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        dc_ = std::exchange(other.dc_, nullptr);
-        bitmap_ = std::exchange(other.bitmap_, nullptr);
-        former_ = std::exchange(other.former_, nullptr);
-        bits_ = std::exchange(other.bits_, nullptr);
-        width_ = std::exchange(other.width_, 0);
-        height_ = std::exchange(other.height_, 0);
-    }
-    return *this;
-}
-
 DibSurface SurfaceFromImage(const art::Image& image) {
     DibSurface surface(image.width, image.height);
     if (!surface.Ok()) return surface;

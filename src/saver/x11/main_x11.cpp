@@ -1,0 +1,116 @@
+// lumvex-k47: the saver as an XScreenSaver hack.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "render/classic_colors.h"
+#include "saver/lvx_s.h"
+#include "saver/x11/hack_options.h"
+#include "saver/x11/x11_saver_port.h"
+#include "sound/sound_02.h"
+
+#ifndef LVX_VERSION
+#define LVX_VERSION "0"
+#endif
+
+namespace {
+
+using namespace lvx;
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return bytes.str();
+}
+
+// Nothing is ever played by a hack; these answer as a machine without sound.
+class SilentMci final : public MciPort {
+public:
+    int32_t SendString(const std::string&, std::string& returned, uint32_t) override {
+        returned.clear();
+        return 266;
+    }
+    bool ErrorText(int32_t, std::string&, uint32_t) override { return false; }
+};
+class SilentWave final : public WavePort {
+public:
+    uint32_t OutputDeviceCount() override { return 0; }
+    int32_t PlayFile(const std::string&, uint32_t) override { return 0; }
+    int32_t StopSound() override { return 0; }
+};
+
+int Fail(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int64_t start = x11::NowMicroseconds();
+    x11::InstallStopSignals();
+
+    std::string error;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto options = hack::Parse(args, std::getenv("XSCREENSAVER_WINDOW"), error);
+    if (!options) return Fail(error);
+    if (options->help) {
+        std::fputs(hack::HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("lumvex-k47 %s\n", LVX_VERSION);
+        return 0;
+    }
+
+    x11::X11Target target;
+    switch (options->target) {
+        case hack::Options::Target::OwnWindow:
+            target.kind = x11::X11Target::Kind::Own;
+            break;
+        case hack::Options::Target::Root:
+            target.kind = x11::X11Target::Kind::Root;
+            break;
+        case hack::Options::Target::WindowId:
+            target.kind = x11::X11Target::Kind::Given;
+            target.window = options->windowId;
+            break;
+    }
+
+    x11::X11SaverPort port;
+    if (!port.Open(target, error)) return Fail("lumvex-k47: " + error);
+
+    // The settings for a width: the file and options over the defaults, with
+    // colour names resolved by the display.
+    const hack::ColourResolver colourOf = [&port](const std::string& name) -> std::optional<int32_t> {
+        int32_t colour = 0;
+        if (!port.LookUpColour(name, colour)) return std::nullopt;
+        return colour;
+    };
+    Settings settings;
+    if (!hack::BuildSettings(*options, port.Width(), ReadWholeFile, colourOf, settings, error)) return Fail(error);
+
+    if (options->delayMicroseconds) port.SetPacing(*options->delayMicroseconds);
+    port.SetFpsReport(options->fps, start);
+
+    x11::X11ProgramPort program;
+    x11::X11GradientPort gradient;
+    SilentMci mci;
+    SilentWave wave;
+    Sound_02 sound(settings, mci, wave);
+    Lvx_S saver(settings, false, port, program, gradient, sound);
+    port.Attach(&saver, [&](int32_t width) {
+        Settings resized;
+        std::string ignored;
+        if (!hack::BuildSettings(*options, width, ReadWholeFile, colourOf, resized, ignored)) return settings.PictureSize;
+        return resized.PictureSize;
+    });
+    saver.Form_Load();
+    return 0;
+}

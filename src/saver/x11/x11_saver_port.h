@@ -1,0 +1,197 @@
+// The X11 hack's shell: Lvx_S running in a window it is given (or one of its
+// own), its twelve pictures composed in memory and put with MIT-SHM, paced to
+// the display's refresh on an absolute clock.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+#include <array>
+#include <csignal>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/program_port.h"
+#include "render/cls_gradient.h"
+#include "saver/lvx_s.h"
+#include "saver/saver_port.h"
+
+namespace lvx::x11 {
+
+// Set by SIGTERM / SIGINT; the event wait wakes on it.
+void InstallStopSignals();
+bool StopRequested();
+
+// What the saver needs of the program: nothing to hide or switch off on X11.
+class X11ProgramPort final : public ProgramPort {
+public:
+    void ShowCursor(bool) override {}
+    int32_t QueryVersion(int32_t, int32_t& platformId) override {
+        platformId = 2;  // no 9x password rules here
+        return 1;
+    }
+    int32_t SetSystemParameter(uint32_t, int32_t) override { return 1; }
+    void EndProgram() override {}
+};
+
+// The pictures' pixels are memory the line writer fills; no pens are needed
+// except for colours that memory cannot take, drawn line by line here too.
+class X11GradientPort final : public GradientPort {
+public:
+    int32_t SystemColor(int32_t index) override;
+    void LockUpdates(GdiHandle) override {}
+    bool ReadClientRect(GdiHandle window, int32_t& right, int32_t& bottom) override;
+    GdiHandle CreateSolidPen(int32_t color) override;
+    GdiHandle SelectIntoDc(GdiHandle dc, GdiHandle object) override;
+    void MoveTo(GdiHandle dc, int32_t x, int32_t y) override;
+    void DrawLineTo(GdiHandle dc, int32_t x, int32_t y) override;
+    void DeletePen(GdiHandle) override {}
+    void ShowWarning(std::string_view text, std::string_view title) override;
+    bool OpenPixels(GdiHandle dc, PixelSurface& pixels) override;
+
+    // Where a picture is drawn, 0x00RRGGBB: straight into the window's frame
+    // when it lies wholly inside it as a square (direct), else into a buffer
+    // of its own that is copied into the frame through its outline.
+    struct Canvas {
+        std::vector<uint32_t> pixels;
+        uint32_t* direct = nullptr;
+        std::ptrdiff_t stride = 0;
+        int32_t size = 0;
+        int32_t penX = 0, penY = 0;
+        uint32_t pen = 0;
+    };
+
+private:
+    static Canvas* CanvasOf(GdiHandle handle) { return reinterpret_cast<Canvas*>(handle); }
+};
+
+struct X11Target {
+    enum class Kind { Own, Root, Given };
+    Kind kind = Kind::Own;
+    unsigned long window = 0;  // Given: the window id; Root: 0 for the real root
+};
+
+class X11SaverPort final : public SaverPort {
+public:
+    X11SaverPort() = default;
+    ~X11SaverPort() override;
+    X11SaverPort(const X11SaverPort&) = delete;
+    X11SaverPort& operator=(const X11SaverPort&) = delete;
+
+    // Opens the display and the window; false with error set when either fails.
+    bool Open(const X11Target& target, std::string& error);
+    // -background with a colour name: 0x00BBGGRR, or false when unknown.
+    bool LookUpColour(const std::string& name, int32_t& color);
+    void SetPacing(long delayMicroseconds);  // < 0: one frame per refresh
+    void SetFpsReport(bool on, int64_t startMicroseconds);
+    // Events go to this saver; sizeFor gives the picture size for a width.
+    void Attach(Lvx_S* saver, std::function<int16_t(int32_t)> sizeFor) {
+        saver_ = saver;
+        sizeFor_ = std::move(sizeFor);
+    }
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    double RefreshHz() const { return refreshHz_; }
+    bool UsesShm() const { return shm_; }
+
+    void ScreenTwips(double& width, double& height) override;
+    void TwipsPerPixel(double& x, double& y) override;
+    void SizeWindow(int32_t, int32_t) override {}
+    void MoveWindow(int32_t, int32_t) override {}
+    void SetBackColor(int32_t color) override;
+    void ShowWindowNormal() override;
+    int32_t MakeTopmost() override { return 1; }
+    void UnloadWindow() override;
+    void ReadMonitors(std::vector<ScreenRect>& monitors, ScreenRect& primary) override;
+    void PlaceCovers(const std::vector<ScreenRect>&) override {}
+    void CreatePicture(int index) override;
+    void SizePicture(int index, int32_t size) override;
+    int32_t SetPictureEllipse(int index, int32_t size) override;
+    void MovePicture(int index, double left, double top) override;
+    GradientTarget& PictureTarget(int index) override;
+    void RefreshPicture(int index) override;
+    void EnableTimer(int, bool) override {}
+    bool ReadCursor(int32_t&, int32_t&) override { return false; }
+    Wake WaitFrameOrEvents(bool frameWanted) override;
+    void PumpEvents() override;
+    void PassDrawn(uint64_t passes) override;
+    int32_t VerifyPassword() override { return 1; }
+    uint64_t ClockReading() override;
+
+private:
+    struct Picture;
+    class Target final : public GradientTarget {
+    public:
+        explicit Target(X11GradientPort::Canvas& canvas) : canvas_(canvas) {}
+        GdiHandle WindowHandle() override { return reinterpret_cast<GdiHandle>(&canvas_); }
+        GdiHandle DeviceContext() override { return reinterpret_cast<GdiHandle>(&canvas_); }
+
+    private:
+        X11GradientPort::Canvas& canvas_;
+    };
+    struct Picture {
+        bool exists = false;
+        X11GradientPort::Canvas canvas;
+        Target target{canvas};
+        int32_t x = 0, y = 0;
+        bool ellipse = false;
+        // Per row, the first and one-past-last column inside the outline.
+        std::vector<std::pair<int32_t, int32_t>> spans;
+    };
+
+    bool MakeFrame(std::string& error);
+    void FreeFrame();
+    void Fill();
+    void Compose();
+    void Put(int32_t x, int32_t y, int32_t w, int32_t h);
+    void Present();
+    void Resized(int32_t w, int32_t h);
+    static void Outline(Picture& p);
+    void ReportFps();
+
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    bool ownWindow_ = false;
+    Atom deleteWindow_ = 0;
+    Visual* visual_ = nullptr;
+    int depth_ = 0;
+    GC gc_ = nullptr;
+    XImage* image_ = nullptr;
+    XShmSegmentInfo shmInfo_{};
+    bool shm_ = false;
+    bool shmAvailable_ = false;
+    int32_t width_ = 0, height_ = 0;
+    uint32_t back_ = 0;
+    std::array<Picture, kPictureSlots> pictures_{};
+    // The frame must be filled with the background before the next pictures
+    // are drawn into it / must be put whole.
+    bool needFill_ = true;
+    bool fullPut_ = true;
+    bool dirty_ = false;
+    bool closed_ = false;
+    int wakeRead_ = -1;
+
+    Lvx_S* saver_ = nullptr;
+    std::function<int16_t(int32_t)> sizeFor_;
+
+    double refreshHz_ = 60;
+    int64_t periodUs_ = 16667;
+    int64_t clockStartUs_ = 0;
+    int64_t nextFrameUs_ = 0;
+    int64_t nextTickUs_ = 0;
+
+    bool fps_ = false;
+    int64_t startUs_ = 0;
+    bool firstShown_ = false;
+    int64_t fpsWindowUs_ = 0;
+    uint64_t fpsFrames_ = 0;
+    double fpsCpu_ = 0;
+};
+
+// Microseconds on the monotonic clock.
+int64_t NowMicroseconds();
+
+}  // namespace lvx::x11
