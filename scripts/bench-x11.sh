@@ -6,12 +6,20 @@
 # frames per second; for the hack also its first frame after start.
 # LVX_BENCH_SECONDS changes the run time.
 set -euo pipefail
+usage() { echo "usage: bash scripts/bench-x11.sh   (reads LVX_BENCH_SECONDS, default 20)"; }
+if [ $# -gt 0 ]; then
+  case "$1" in
+    -h|--help) usage; exit 0 ;;
+    *) echo "bench-x11.sh: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
+  esac
+fi
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build/x11"
 SECONDS_RUN=${LVX_BENCH_SECONDS:-20}
 
 bash "$ROOT/scripts/deps.sh" || echo "deps.sh failed: going on with what is installed" >&2
 [ -f "$B/build.ninja" ] || cmake -S "$ROOT" -B "$B" -G Ninja -DLVX_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+echo "building lumvex-k47 (release) and the stand-in ..." >&2
 cmake --build "$B" --target lumvex-k47 >/dev/null
 HACK="$B/src/saver/x11/lumvex-k47"
 STANDIN="$B/standin"
@@ -43,9 +51,11 @@ measure() {  # name, command...
     'BEGIN { s = ns / 1e9; printf "%.1f %.1f\n", 100 * p / hz / s, 100 * x / hz / s }'
 }
 
+echo "measuring lumvex-k47 for ${SECONDS_RUN} s on a 1920 x 1080 Xvfb ..." >&2
 read -r hack_cpu hack_x < <(measure hack "$HACK" -root -fps)
 hack_fps=$(grep -o '[0-9.]* fps' "$B/bench-hack.log" | tail -n +3 | awk '{s += $1; n++} END {if (n) printf "%.1f", s / n; else print "?"}')
 first=$(grep -o 'first frame [0-9.]* ms' "$B/bench-hack.log" | grep -o '[0-9.]*' || echo "?")
+echo "measuring the stand-in for ${SECONDS_RUN} s ..." >&2
 read -r st_cpu st_x < <(measure standin "$STANDIN" "$((SECONDS_RUN + 5))")
 
 awk -v hc="$hack_cpu" -v hx="$hack_x" -v hf="$hack_fps" -v sc="$st_cpu" -v sx="$st_x" -v first="$first" 'BEGIN {
