@@ -9,6 +9,7 @@
 
 #include "app/lvx_b.h"
 #include "common/dpi.h"
+#include "common/system_colour.h"
 #include "common/win32/text_win32.h"
 #include "dialog/lvx_p_layout.h"
 #include "dialog/win32/zoom_win32.h"
@@ -37,10 +38,8 @@ constexpr COLORREF kButtonCaptionDisabled = RGB(150, 172, 214);
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
 COLORREF ResolveColour(int32_t colour) {
-    // 0x80000000 + index names a system colour.
-    const auto value = static_cast<uint32_t>(colour);
-    if ((value & 0xFF000000u) == 0x80000000u && (value & 0xFFFFFFu) <= 24) return GetSysColor(static_cast<int>(value & 0xFF));
-    return value & 0xFFFFFFu;
+    if (auto index = SystemColourIndex(colour)) return GetSysColor(*index);
+    return static_cast<uint32_t>(colour) & 0xFFFFFFu;
 }
 
 class DialogWindow;
@@ -265,7 +264,7 @@ void DialogWindow::CreateControls() {
     const Box combo = place(dialog::kBgmRepeat);
     // The height given at creation includes the drop-down list.
     const int32_t listHeight = ScaleForDpi(13, dpi_) * 9;
-    combo_ = CreateWindowExW(0, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
+    combo_ = CreateWindowExW(0, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
                              combo.x, combo.y, combo.w, combo.h + listHeight, panels_[dialog::kBgmRepeat.panel], nullptr,
                              Instance(), nullptr);
     if (combo_ != nullptr) {
