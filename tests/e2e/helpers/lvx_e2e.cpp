@@ -641,6 +641,16 @@ int wmain(int argc, wchar_t** argv) {
         Say("%d\n", lvx::win32::DialogDpi());
         return 0;
     }
+    if (command == L"dpichanged") {
+        // What the system sends when a window moves to a monitor of another
+        // DPI; without a suggested rectangle (a pointer would not cross
+        // processes), so the window keeps its place.
+        if (argc < 4) return 2;
+        HWND window = TopLevel(argv[2]);
+        const int dpi = _wtoi(argv[3]);
+        if (window == nullptr) return 1;
+        return PostMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), 0) ? 0 : 1;
+    }
     if (command == L"bits") {
         // Proof that a program of this kind runs at all.
         Say("bits %d\n", static_cast<int>(sizeof(void*) * 8));
@@ -654,6 +664,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"covers") return Covers();
     std::fprintf(stderr,
                  "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|client|controls|close|top|\n"
-                 "       same-file|set-edit|cursor|dpi|bits|firstframe|passes|procinfo|display|monitors|covers ...\n");
+                 "       same-file|set-edit|cursor|dpi|dpichanged|bits|firstframe|passes|procinfo|display|monitors|covers ...\n");
     return 2;
 }
