@@ -141,6 +141,7 @@ Win32SaverPort::Win32SaverPort() {
 }
 
 Win32SaverPort::~Win32SaverPort() {
+    if (heldErase_ != nullptr) DeleteObject(heldErase_);
     for (HWND cover : covers_) DestroyWindow(cover);
     for (Picture& p : pictures_) {
         if (p.newOutline != nullptr) DeleteObject(p.newOutline);
@@ -241,6 +242,8 @@ void Win32SaverPort::UnloadWindow() {
         p.window = nullptr;
         if (p.newOutline != nullptr) DeleteObject(std::exchange(p.newOutline, nullptr));
     }
+    holdPresents_ = false;
+    if (heldErase_ != nullptr) DeleteObject(std::exchange(heldErase_, nullptr));
 }
 
 void Win32SaverPort::ReadMonitors(std::vector<ScreenRect>& monitors, ScreenRect& primary) {
@@ -370,13 +373,55 @@ void Win32SaverPort::ApplyGeometry(Picture* first, Picture* last) {
         p->newSize.reset();
         p->newPlace.reset();
     }
-    // The background comes back where the pictures no longer lie.
-    if (uncovered != nullptr) {
-        RedrawWindow(form_, nullptr, uncovered, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
-        DeleteObject(uncovered);
+    // The background comes back where the pictures no longer lie. While a
+    // pass draws them, the old pictures stay on the screen until the last
+    // new one is drawn; then the background and all of them show together.
+    if (framesComing_) {
+        if (heldErase_ == nullptr) {
+            heldErase_ = uncovered;
+            uncovered = nullptr;
+        } else if (uncovered != nullptr) {
+            CombineRgn(heldErase_, heldErase_, uncovered, RGN_OR);
+        }
+        holdPresents_ = true;
     } else {
-        RedrawWindow(form_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
+        RedrawWindow(form_, nullptr, uncovered, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
     }
+    if (uncovered != nullptr) DeleteObject(uncovered);
+}
+
+void Win32SaverPort::ShowHeldPictures() {
+    if (!holdPresents_) return;
+    holdPresents_ = false;
+    HRGN erase = std::exchange(heldErase_, nullptr);
+    // Through one device context of the saver window, not one per picture:
+    // the system may show the screen's state between two of them.
+    HDC dc = GetDCEx(form_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+    if (dc == nullptr) {
+        RedrawWindow(form_, nullptr, erase, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW | RDW_ALLCHILDREN);
+    } else {
+        if (erase != nullptr) FillRgn(dc, erase, backBrush_);
+        HRGN clip = CreateRectRgn(0, 0, 0, 0);
+        for (Picture& p : pictures_) {
+            if (p.window == nullptr || clip == nullptr) continue;
+            RECT r{};
+            GetWindowRect(p.window, &r);
+            MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&r), 2);
+            // A round picture shows only inside its outline.
+            if (GetWindowRgn(p.window, clip) == ERROR) {
+                SetRectRgn(clip, r.left, r.top, r.right, r.bottom);
+            } else {
+                OffsetRgn(clip, r.left, r.top);
+            }
+            SelectClipRgn(dc, clip);
+            BitBlt(dc, r.left, r.top, p.surface->Width(), p.surface->Height(), p.surface->Dc(), 0, 0, SRCCOPY);
+            ValidateRect(p.window, nullptr);
+        }
+        SelectClipRgn(dc, nullptr);
+        if (clip != nullptr) DeleteObject(clip);
+        ReleaseDC(form_, dc);
+    }
+    if (erase != nullptr) DeleteObject(erase);
 }
 
 GradientTarget& Win32SaverPort::PictureTarget(int index) {
@@ -392,7 +437,18 @@ GradientTarget& Win32SaverPort::PictureTarget(int index) {
 }
 
 void Win32SaverPort::RefreshPicture(int index) {
-    if (Picture* p = At(index)) p->surface->Present();
+    Picture* p = At(index);
+    if (p == nullptr) return;
+    if (!holdPresents_) {
+        p->surface->Present();
+        return;
+    }
+    // After a change of geometry the pass's pictures show together, once
+    // the last of them is drawn.
+    for (int later = index + 1; later < kPictureSlots; ++later) {
+        if (At(later) != nullptr) return;
+    }
+    ShowHeldPictures();
 }
 
 void Win32SaverPort::EnableTimer(int timer, bool enabled) {
@@ -445,6 +501,7 @@ void Win32SaverPort::PumpEvents() {
 void Win32SaverPort::RunEvents() {
     // No pass comes any more: what changes from now on shows at once.
     framesComing_ = false;
+    ShowHeldPictures();
     ApplyAllGeometry();
     for (Picture& p : pictures_) {
         if (p.window != nullptr) InvalidateRect(p.window, nullptr, FALSE);

@@ -99,6 +99,9 @@ private:
     // Gives every picture what waits for it, all in one step.
     void ApplyAllGeometry();
     void ApplyGeometry(Picture* first, Picture* last);
+    // Erases what the pictures left and shows every picture, once a pass
+    // that changed their geometry has drawn them all.
+    void ShowHeldPictures();
     void GeometryChanged(Picture& p);
 
     HWND form_ = nullptr;
@@ -111,6 +114,10 @@ private:
     // SC_MONITORPOWER tells it, which any input ends.
     bool offByState_ = false;
     bool offByHint_ = false;
+    // A pass changed the pictures' geometry: their presents and the erase of
+    // the background they left wait for the pass's last picture.
+    bool holdPresents_ = false;
+    HRGN heldErase_ = nullptr;
     Lvx_S* saver_ = nullptr;
     // Passes still come to draw the pictures (false once the loop is over).
     bool framesComing_ = true;

@@ -289,6 +289,49 @@ int Picture(int argc, wchar_t** argv) {
     return std::fclose(file) == 0 ? 0 : 1;
 }
 
+// sizes MS RRGGBB: for MS milliseconds, every 25 ms, the width of each of the
+// twelve pictures along its cell's middle row on a 1024 x 768 screen (cells
+// of 256), counted as pixels that are not the background colour; one line of
+// twelve numbers per sample.
+int Sizes(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    const DWORD total = static_cast<DWORD>(_wtoi(argv[2]));
+    const auto back = static_cast<uint32_t>(wcstoul(argv[3], nullptr, 16));  // 0x00RRGGBB, as DIB memory holds it
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = 1024;
+    info.bmiHeader.biHeight = -3;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP rows = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (rows == nullptr || bits == nullptr) return 1;
+    HGDIOBJ old = SelectObject(memory, rows);
+    const DWORD start = GetTickCount();
+    for (DWORD next = start; GetTickCount() - start < total; next += 25) {
+        for (int r = 0; r < 3; ++r) BitBlt(memory, 0, r, 1024, 1, screen, 0, 128 + 256 * r, SRCCOPY);
+        GdiFlush();
+        const auto* px = static_cast<const uint32_t*>(bits);
+        int widths[12] = {};
+        for (int r = 0; r < 3; ++r) {
+            for (int x = 0; x < 1024; ++x) {
+                if ((px[r * 1024 + x] & 0xFFFFFF) != back) ++widths[r * 4 + x / 256];
+            }
+        }
+        for (int w : widths) Say("%d ", w);
+        Say("\n");
+        const DWORD now = GetTickCount();
+        if (now - start < next + 25 - start) Sleep(next + 25 - now);
+    }
+    SelectObject(memory, old);
+    DeleteObject(rows);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return 0;
+}
+
 HWND SaverWindow() { return FindWindowW(nullptr, L"Lumvex_K47_Main"); }
 
 int Run(int argc, wchar_t** argv, bool watchFrame = false) {
@@ -641,6 +684,7 @@ int wmain(int argc, wchar_t** argv) {
         Say("%d\n", lvx::win32::DialogDpi());
         return 0;
     }
+    if (command == L"sizes") return Sizes(argc, argv);
     if (command == L"dpichanged") {
         // What the system sends when a window moves to a monitor of another
         // DPI; without a suggested rectangle (a pointer would not cross
@@ -664,6 +708,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"covers") return Covers();
     std::fprintf(stderr,
                  "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|client|controls|close|top|\n"
-                 "       same-file|set-edit|cursor|dpi|dpichanged|bits|firstframe|passes|procinfo|display|monitors|covers ...\n");
+                 "       same-file|set-edit|cursor|dpi|dpichanged|bits|sizes|firstframe|passes|procinfo|display|monitors|covers ...\n");
     return 2;
 }
