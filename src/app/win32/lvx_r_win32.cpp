@@ -60,6 +60,7 @@ struct PreviewWindow {
 // How often the preview looks at its host's size: a host in another process
 // does not tell its children when it is resized.
 constexpr UINT_PTR kHostWatchTimer = 1;
+constexpr UINT kRedrawMessage = WM_APP + 1;
 constexpr UINT kHostWatchMs = 250;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
@@ -172,7 +173,11 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             }
             break;
         case WM_SIZE:
-            if (state != nullptr && state->host != nullptr) DrawImage(window, *state);
+            // Drawn from the message loop, not inside the resize that sent this.
+            if (state != nullptr && state->host != nullptr) PostMessageW(window, kRedrawMessage, 0, 0);
+            return 0;
+        case kRedrawMessage:
+            if (state != nullptr) DrawImage(window, *state);
             return 0;
         case WM_TIMER:
             if (state != nullptr && wParam == kHostWatchTimer) FollowHost(window, *state);
@@ -296,14 +301,11 @@ bool Lvx_R_Open(int32_t hostWindow) {
         DestroyWindow(window);
         return false;
     }
-    // The picture fills the host, scaled with it, from here on.
-    state->host = host;
     SetWindowPos(window, nullptr, 0, 0, size.widthPixels, size.heightPixels,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client{};
-    GetClientRect(window, &client);
-    // No WM_SIZE comes when the size did not change.
-    if (client.right == kPreviewPictureWidth && client.bottom == kPreviewPictureHeight) DrawImage(window, *state);
+    DrawImage(window, *state);
+    // The picture fills the host, scaled with it, from here on.
+    state->host = host;
     SetTimer(window, kHostWatchTimer, kHostWatchMs, nullptr);
     // Not activated: the dialog that hosts the preview keeps the focus.
     ShowWindow(window, SW_SHOWNA);
