@@ -244,6 +244,14 @@ bool DialogWindow::Create() {
         }
     }
     Sync();
+    // Per-monitor aware: a window that opens on a monitor whose scale is not
+    // the system's gets no WM_DPICHANGED, so it asks (Windows 10 and later).
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    if (auto dpiOf = reinterpret_cast<GetDpiForWindowFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")))) {
+        const auto own = static_cast<int32_t>(dpiOf(frame_));
+        if (own > 0 && own != dpi_) ChangeDpi(own, nullptr);
+    }
     // Step 19: the default pointer.
     SetBusy(false);
     return true;
