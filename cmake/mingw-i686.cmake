@@ -1,5 +1,5 @@
-# Cross build for 32-bit Windows with MinGW-w64 (built and checked, not run:
-# this machine's kernel refuses 32-bit programs).
+# Cross build for 32-bit Windows with MinGW-w64. Its tests run under Wine's
+# 32-bit half (through QEMU where the kernel refuses i386 programs).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
@@ -9,3 +9,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Test binaries run under Wine through this wrapper.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-exec.sh)

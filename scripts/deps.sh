@@ -24,13 +24,48 @@ ensure_japanese_locale() {
   $sudo locale-gen >/dev/null
 }
 
+# The 32-bit program runs under Wine's 32-bit half. A kernel that refuses
+# i386 programs (no IA-32 emulation) runs that half through QEMU's user-mode
+# emulation; the preloader keeps each start fast there (without it Wine's
+# memory probing takes about a minute under emulation). MP3 music in the
+# 32-bit program needs the 32-bit GStreamer plugins.
+PACKAGES_I386=(wine32:i386 wine32-preloader:i386 wine64-preloader qemu-user-static binfmt-support
+               gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386)
+
+ensure_i386_architecture() {
+  dpkg --print-foreign-architectures | grep -q -x i386 && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo dpkg --add-architecture i386
+}
+
+# Registers QEMU for i386 programs, only when this kernel cannot run them
+# itself and nothing is registered yet (Debian's package leaves i386 out on
+# amd64).
+ensure_i386_runs() {
+  local loader=/usr/lib/wine/wine
+  [ -x "$loader" ] || return 0
+  "$loader" --version >/dev/null 2>&1 && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  local misc=/proc/sys/fs/binfmt_misc
+  [ -e "$misc/register" ] || $sudo mount -t binfmt_misc binfmt_misc "$misc"
+  [ -e "$misc/qemu-i386" ] && return 0
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
+    $sudo tee "$misc/register" >/dev/null
+}
+
+ensure_i386_architecture
+PACKAGES+=("${PACKAGES_I386[@]}")
+
 missing=()
 for p in "${PACKAGES[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-  [ "$status" = "installed" ] || missing+=("$p")
+  # One line per installed architecture (gstreamer is there as amd64 and i386).
+  dpkg-query -W -f='${db:Status-Status}\n' "$p" 2>/dev/null | grep -q -x installed || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
   ensure_japanese_locale
+  ensure_i386_runs
   exit 0
 fi
 
@@ -41,3 +76,4 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 ensure_japanese_locale
+ensure_i386_runs

@@ -75,5 +75,9 @@ trap cleanup EXIT
 (cd "$B/win64" && ctest --output-on-failure --timeout 120) 2>&1 | tee "$B/win-ctest.log"
 count_ctest "$B/win-ctest.log"
 
+echo "== the 32-bit file under Wine's 32-bit half"
+(cd "$B/win32" && ctest --output-on-failure --timeout 240) 2>&1 | tee "$B/win32-ctest.log"
+count_ctest "$B/win32-ctest.log"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -18,10 +18,16 @@ lvx_wine_home() {
   fi
 }
 
-# Makes the prefix once; later calls only check a marker.
+# Makes the prefix once; later calls only check a marker. A prefix made
+# before the 32-bit half was installed lacks syswow64 for good: made anew.
 lvx_wine_prefix() {
   lvx_wine_home
-  [ -f "$WINEPREFIX/.lvx-ready" ] && return 0
+  if [ -f "$WINEPREFIX/.lvx-ready" ]; then
+    [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] && return 0
+    echo "Wine prefix without its 32-bit half: making it anew" >&2
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i </dev/null >/dev/null 2>&1 || true
   wineserver -w
@@ -38,6 +44,19 @@ lvx_wine_prefix() {
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1 || true
   wineserver -w
   touch "$WINEPREFIX/.lvx-ready"
+}
+
+# Fails loudly unless a 32-bit Windows program starts and reports back:
+# without Wine's 32-bit half "wine" prints one line and ends with status 0.
+lvx_wine32_check() {
+  local probe="${LVX_PROBE:-$LVX_BUILD/win32/tests/e2e/lvx_e2e.exe}" out
+  [ -f "$probe" ] || { echo "32-bit probe $probe is not built" >&2; return 1; }
+  out=$(wine "$probe" bits </dev/null 2>&1)
+  if ! grep -q '^bits 32' <<<"$out"; then
+    echo "The 32-bit program does not run under this Wine (wine32 missing?):" >&2
+    echo "$out" | head -5 >&2
+    return 1
+  fi
 }
 
 # Starts Xvfb on the first free display from :91 on, or from LVX_DISPLAY on

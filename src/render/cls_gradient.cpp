@@ -7,6 +7,7 @@
 #include "render/gradient_geometry.h"
 #include "render/line_raster.h"
 #include "common/number_rules.h"
+#include "common/system_colour.h"
 #include "settings/settings.h"
 
 namespace lvx {
@@ -25,7 +26,7 @@ clsGradient::clsGradient(GradientPort& port) : port_(port) {}
 
 int32_t clsGradient::Resolve(int32_t color) {
     // 0x80000000 + index names a system colour; it is looked up once, now.
-    if (color < 0 && (color & 0x7FFFFFFF) <= 24) return port_.SystemColor(color & 0x7FFFFFFF);
+    if (auto index = SystemColourIndex(color)) return port_.SystemColor(*index);
     return color;
 }
 

@@ -75,7 +75,12 @@ std::string ProfileText::Bytes() const {
     return std::string(kUtf16Mark) + EncodeUtf16Le(wide_.Units()) + oddByte_;
 }
 
-std::string ProgramSettingsPath(SettingsPort& port) { return port.ProgramFolder() + "\\Lumvex_K47.ini"; }
+std::string ProgramSettingsPath(SettingsPort& port) {
+    // A folder that cannot be named in code page 932 has no path here: the
+    // file name alone would point at the root of the current drive.
+    std::string folder = port.ProgramFolder();
+    return folder.empty() ? folder : folder + "\\Lumvex_K47.ini";
+}
 
 namespace {
 std::string UserSettingsFolder(SettingsPort& port) {

@@ -90,7 +90,8 @@ private:
     std::string oddByte_;  // a UTF-16 file of odd length keeps its last byte
 };
 
-// Folder of the program file followed by "\Lumvex_K47.ini".
+// Folder of the program file followed by "\Lumvex_K47.ini"; empty when the
+// folder has no name in code page 932.
 std::string ProgramSettingsPath(SettingsPort& port);
 // The user's own copy, "%APPDATA%\Lumvex_K47\Lumvex_K47.ini", or empty when
 // the platform has no such folder.

@@ -176,16 +176,20 @@ TEST(PreviewWindow, EmbedsIntoTheHostAndEndsWithIt) {
     EXPECT_EQ(r.right - r.left, 300);
     EXPECT_EQ(r.bottom - r.top, 200);
 
-    // What reached the screen: the picture at the top-left corner, light
-    // grey where it does not reach.
+    // What reached the screen: the picture scaled to fill the host, its
+    // tiles where the scaled grid puts them, black and never grey around.
     EXPECT_FALSE(Pump(300));
     HDC screen = GetDC(nullptr);
-    const PreviewTile& first = PreviewTiles()[0];
+    const std::array<PreviewTile, 12> tiles = PreviewTilesFor(300, 200);
+    EXPECT_EQ(tiles[0].size, 50);
+    EXPECT_EQ(tiles[11].left + tiles[11].size, 287);
+    for (const PreviewTile& t : {tiles[0], tiles[11]}) {
+        EXPECT_EQ(GetPixel(screen, 520 + t.left + 3, 300 + t.top), static_cast<COLORREF>(t.dark));
+        EXPECT_EQ(GetPixel(screen, 520 + t.left - 1, 300 + t.top), 0u);
+    }
     EXPECT_EQ(GetPixel(screen, 520, 300), 0u);
-    EXPECT_EQ(GetPixel(screen, 520 + first.left + 3, 300 + first.top), static_cast<COLORREF>(first.dark));
-    EXPECT_EQ(GetPixel(screen, 520 + kPreviewPictureWidth, 300), 0x00C0C0C0u);
-    EXPECT_EQ(GetPixel(screen, 520, 300 + kPreviewPictureHeight), 0x00C0C0C0u);
-    EXPECT_EQ(GetPixel(screen, 819, 499), 0x00C0C0C0u);
+    EXPECT_EQ(GetPixel(screen, 520 + kPreviewPictureWidth, 300), 0u);
+    EXPECT_EQ(GetPixel(screen, 819, 499), 0u);
     ReleaseDC(nullptr, screen);
 
     // The host destroys it; its unload handler runs and the loop may end.

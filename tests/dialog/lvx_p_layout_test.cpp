@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <set>
+#include <string>
 
 #include "common/cp932.h"
+#include "common/dpi.h"
 
 namespace lvx::dialog {
 namespace {
@@ -65,6 +68,94 @@ TEST(Layout, ScalesEdgesSoThatTheClientAreaKeepsItsPhysicalSize) {
             EXPECT_LE(b.x + b.w, all.w) << p << " at " << dpi;
             EXPECT_LE(b.y + b.h, all.h) << p << " at " << dpi;
         }
+    }
+}
+
+// The dialog's layout as designed: every item at 96 dpi with its panel, place,
+// size and (where fixed) text. Texts that the dialog fills in are nullptr.
+TEST(Layout, EveryItemAsDesigned) {
+    struct Row {
+        std::string_view name;
+        int index, panel;
+        Box box;
+        const char* text;
+    };
+    const int B = kPicB, C0 = PicC(0), C1 = PicC(1), C2 = PicC(2), C3 = PicC(3), C4 = PicC(4);
+    const Row rows[] = {
+        {"Img_H", 0, B, {16, 16, 95, 22}, ""},             {"lbl", 1, B, {16, 20, 95, 17}, "BGM"},
+        {"Img_H", 1, B, {424, 16, 95, 22}, ""},            {"lbl", 7, B, {424, 20, 95, 17}, "ﾋﾟｸﾁｬｰのｻｲｽﾞ"},
+        {"Img_H", 2, B, {424, 108, 95, 22}, ""},           {"lbl", 6, B, {424, 112, 95, 17}, "背景色"},
+        {"Img_H", 3, B, {16, 192, 95, 22}, ""},            {"lbl", 0, B, {16, 196, 95, 17}, "ｸﾞﾗﾃﾞｰｼｮﾝ"},
+        {"Img_H", 4, B, {424, 192, 95, 22}, ""},           {"lbl", 9, B, {424, 196, 95, 17}, "ﾋﾟｸﾁｬｰの形状"},
+        {"lbl", 3, B, {16, 272, 165, 13}, nullptr},        {"lbl_URL", -1, B, {16, 292, 214, 13}, nullptr},
+        {"Img_Button", 0, B, {324, 280, 95, 22}, ""},      {"lbl_Button", 0, B, {324, 284, 93, 17}, "設定"},
+        {"Img_Button", 1, B, {424, 280, 95, 22}, ""},      {"lbl_Button", 1, B, {424, 284, 93, 17}, "ｷｬﾝｾﾙ"},
+        {"Img_BGM", 0, C0, {12, 12, 13, 13}, ""},          {"lbl_BGM", 0, C0, {28, 12, 49, 13}, "設定無し"},
+        {"Img_BGM", 1, C0, {12, 36, 13, 13}, ""},          {"lbl_BGM", 1, C0, {28, 36, 43, 13}, "音楽CD"},
+        {"Img_BGM", 2, C0, {12, 60, 13, 13}, ""},          {"lbl_BGM", 2, C0, {28, 60, 60, 13}, "MP3、WAV"},
+        {"lbl", 2, C0, {144, 36, 66, 13}, "曲目をﾘﾋﾟｰﾄ"},
+        {"Img_Button", 2, C0, {100, 60, 95, 22}, ""},      {"lbl_Button", 2, C0, {100, 64, 93, 17}, "参照..."},
+        {"lbl", 5, C0, {39, 88, 54, 13}, "ﾌｧｲﾙ名 ："},     {"lbl_Fname", -1, C0, {100, 88, 281, 29}, nullptr},
+        {"Img_P_Rdm", -1, C1, {8, 8, 13, 13}, ""},         {"lbl_P_Rdm", -1, C1, {24, 8, 32, 13}, "ﾗﾝﾀﾞﾑ"},
+        {"lbl_Size", -1, C1, {40, 32, 14, 13}, nullptr},
+        {"Img_B_Rdm", -1, C3, {8, 8, 13, 13}, ""},         {"lbl_B_Rdm", -1, C3, {24, 8, 32, 13}, "ﾗﾝﾀﾞﾑ"},
+        {"lbl_B_C", -1, C3, {64, 8, 21, 21}, nullptr},
+        {"lbl", 8, C2, {12, 12, 68, 13}, "ﾗﾝﾀﾞﾑ色から"},
+        {"Img_Gra", 0, C2, {92, 12, 13, 13}, ""},          {"lbl_Gra", 0, C2, {108, 12, 25, 13}, "白に"},
+        {"Img_Gra", 1, C2, {144, 12, 13, 13}, ""},         {"lbl_Gra", 1, C2, {160, 12, 25, 13}, "黒に"},
+        {"Img_Gra", 2, C2, {200, 12, 13, 13}, ""},         {"lbl_Gra", 2, C2, {216, 12, 57, 13}, "ﾗﾝﾀﾞﾑ色に"},
+        {"lbl", 10, C2, {12, 40, 109, 13}, "ｸﾞﾗﾃﾞｰｼｮﾝ色の転換"},
+        {"lbl_Intv", -1, C2, {168, 40, 40, 13}, nullptr},
+        {"Img_Shape", 0, C4, {8, 4, 13, 13}, ""},          {"Shape1", -1, C4, {24, 4, 13, 13}, nullptr},
+        {"lbl_Shape", 0, C4, {40, 4, 26, 13}, "四角"},
+        {"Img_Shape", 1, C4, {8, 24, 13, 13}, ""},         {"Shape2", -1, C4, {24, 24, 13, 13}, nullptr},
+        {"lbl_Shape", 1, C4, {40, 24, 13, 13}, "円"},
+    };
+    EXPECT_EQ(std::size(rows), kItems.size()) << "an item that is not in the design, or one missing";
+    for (const Row& r : rows) {
+        const int at = FindItem(r.name, r.index);
+        ASSERT_GE(at, 0) << r.name << "(" << r.index << ")";
+        const ItemDef& item = kItems[static_cast<size_t>(at)];
+        EXPECT_EQ(item.panel, r.panel) << r.name << "(" << r.index << ")";
+        EXPECT_EQ(item.box, r.box) << r.name << "(" << r.index << ")";
+        if (r.text != nullptr) EXPECT_EQ(item.text, r.text) << r.name << "(" << r.index << ")";
+    }
+    struct Control {
+        const ControlDef& def;
+        int panel;
+        Box box;
+    };
+    for (const Control& c : {Control{kBgmRepeat, C0, {100, 32, 41, 21}}, Control{kScrollSize, C1, {4, 28, 29, 21}},
+                             Control{kScrollIntv, C2, {132, 36, 29, 21}}}) {
+        EXPECT_EQ(c.def.panel, c.panel) << c.def.name;
+        EXPECT_EQ(c.def.box, c.box) << c.def.name;
+    }
+    const Box panels[kPanelCount] = {{0, 0, 537, 325},   {16, 44, 397, 133}, {424, 44, 97, 57},
+                                     {120, 192, 293, 73}, {424, 136, 97, 41}, {424, 220, 97, 45}};
+    for (int p = 0; p < kPanelCount; ++p) EXPECT_EQ(kPanels[p].box, panels[p]) << p;
+}
+
+// A window that moves between monitors is laid out again for each DPI: the
+// layout at every step is the one made for that DPI from the start, and
+// coming back to 96 gives the design's pixels again.
+TEST(Layout, LaidOutAgainAt96Then144Then192) {
+    auto measure = [](int32_t dpi) { return [dpi](int item) { return ScaleForDpi(10 + item, dpi); }; };
+    const std::vector<Box> at96 = ItemBoxes(96, measure(96));
+    for (int32_t dpi : {96, 144, 192, 96}) {
+        const std::vector<Box> boxes = ItemBoxes(dpi, measure(dpi));
+        ASSERT_EQ(boxes.size(), kItems.size());
+        for (size_t i = 0; i < kItems.size(); ++i) {
+            const Box& design = kItems[i].box;
+            const Box& b = boxes[i];
+            SCOPED_TRACE(std::string(kItems[i].name) + "(" + std::to_string(kItems[i].index) + ") at " +
+                         std::to_string(dpi));
+            EXPECT_EQ(b.x, ScaleForDpi(design.x, dpi));
+            EXPECT_EQ(b.y, ScaleForDpi(design.y, dpi));
+            if (!(kItems[i].flags & kAutoSize)) EXPECT_EQ(b.x + b.w, ScaleForDpi(design.x + design.w, dpi));
+            if (dpi == 96) EXPECT_EQ(b, at96[i]);
+        }
+        EXPECT_EQ(ClientBox(dpi).w, ScaleForDpi(537, dpi));
+        EXPECT_EQ(ClientBox(dpi).h, ScaleForDpi(325, dpi));
     }
 }
 

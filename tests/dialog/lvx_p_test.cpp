@@ -353,6 +353,7 @@ TEST(Buttons, BrowseActsOnlyForMusicFiles) {
 
 TEST(Choosers, MusicFileKeepsAPathTheSettingsFileCanHold) {
     const std::string longPath(256, 'a');
+    const std::string longest = "C:\\" + std::string(252, 'a');  // 255 bytes: the most the file gives back
     struct Row {
         std::optional<ChosenFile> answer;
         std::string stored;
@@ -365,11 +366,13 @@ TEST(Choosers, MusicFileKeepsAPathTheSettingsFileCanHold) {
         {ChosenFile{longPath, "C:\\L\\LONG~1.MP3"}, "C:\\L\\LONG~1.MP3", false},    // too long to read back
         {ChosenFile{std::nullopt, std::nullopt}, "C:\\old.mp3", true},            // no short names
         {ChosenFile{longPath, std::nullopt}, "C:\\old.mp3", true},
+        {ChosenFile{longest, "C:\\L\\LONG~1.MP3"}, longest, false},
     };
     for (const Row& r : rows) {
         Rig rig(Line(key::BgmKind, " 2") + Line(key::BgmFile, "C:\\old.mp3"));
         rig.port.fileAnswer = r.answer;
         rig.dlg->Choose_BGM_File();
+        ASSERT_EQ(longest.size(), 255u);
         EXPECT_EQ(rig.settings.BgmFile, r.stored);
         EXPECT_EQ(rig.Text("lbl_Fname"), r.stored);
         EXPECT_EQ(Calls(rig.port).find("message このファイルは使えません。") != std::string::npos, r.message);

@@ -84,6 +84,9 @@ TEST(DialogChoosers, ChosenPathsThatCodePage932CannotHoldUseTheirShortForm) {
     const std::wstring plain = scratch.File(L"song.mp3");
     const std::wstring japanese = scratch.File(L"\u66F2\u540D.mp3");                  // 曲名.mp3
     const std::wstring foreign = scratch.File(L"caf\u00E9 \u266B music.mp3");         // café ♫ music.mp3
+    // Each of these has a look-alike in code page 932 ("e", "\\") that is another name.
+    const std::wstring accent = scratch.File(L"caf\u00E9.mp3");                        // café.mp3
+    const std::wstring yen = scratch.File(L"\u00A5100.mp3");                           // ¥100.mp3
     // A path short enough for the chooser but longer than 255 bytes in code page 932.
     std::wstring deep = L"";
     for (int i = 0; i < 5; ++i) deep += std::wstring(i ? L"\\" : L"") + std::wstring(28, L'\u97F3');  // 音...
@@ -101,7 +104,8 @@ TEST(DialogChoosers, ChosenPathsThatCodePage932CannotHoldUseTheirShortForm) {
         std::wstring path;
         bool full, shortForm;
     };
-    const Row rows[] = {{plain, true, false}, {japanese, true, false}, {foreign, false, true}, {longOne, true, true}};
+    const Row rows[] = {{plain, true, false}, {japanese, true, false}, {foreign, false, true},
+                       {accent, false, true},  {yen, false, true},       {longOne, true, true}};
     for (const Row& r : rows) {
         SCOPED_TRACE(WideToUtf8(r.path));
         const dialog::ChosenFile chosen = ChosenFileFromPath(r.path);

@@ -46,6 +46,27 @@ for k in 4 5 6 7 8; do
 done
 lvx_check "the radio mark is drawn for 192 dpi ($differ of 5 row pairs differ)" test "$differ" -ge 4
 
+# Moved to a monitor of 144 dpi and back: the dialog is laid out anew for
+# each (its size, the combo box, the art), and presses land on the new layout.
+lvx_check "the change to 144 dpi is posted" lvx_helper dpichanged "$DLG_CAPTION" 144
+sleep 0.8
+read -r DLG_X DLG_Y DLG_W DLG_H _ <<<"$(lvx_helper client "$DLG_CAPTION")"
+DLG_DPI=144
+lvx_expect_eq "at 144 dpi the client area is 1.5 times 537 x 325" "806 488" "$DLG_W $DLG_H"
+lvx_expect_eq "the combo box moves to its place at 144 dpi" \
+    "ComboBox 1 174 114 62 32 12" "$(lvx_helper controls "$DLG_CAPTION" | grep ComboBox)"
+shot=$(lvx_shot dialog_144dpi)
+for panel in "B 537 325" "C0 397 133" "C4 97 45"; do
+    lvx_check "at 144 dpi the texture covers panel ${panel%% *}" dlg_textured "$shot" $panel
+done
+lvx_expect_eq "at 144 dpi the radio marks still show audio CD, to white, square" "1 0 0" "$(dlg_radios "$shot")"
+lvx_expect_eq "at 144 dpi the swatch shows blue" "0000ff" "$(dlg_pixel "$shot" C3 74 18)"
+lvx_check "the change back to 192 dpi is posted" lvx_helper dpichanged "$DLG_CAPTION" 192
+sleep 0.8
+read -r DLG_X DLG_Y DLG_W DLG_H _ <<<"$(lvx_helper client "$DLG_CAPTION")"
+DLG_DPI=192
+lvx_expect_eq "back at 192 dpi the client area is twice 537 x 325" "1074 650" "$DLG_W $DLG_H"
+
 dlg_click 1 C2 244 18        # lbl_Gra(2)
 dlg_click 3 C4 14 30         # Img_Shape(1)
 dlg_click 1 C1 40 14         # lbl_P_Rdm

@@ -12,6 +12,9 @@ source "$LVX_ROOT/scripts/wine-env.sh"
 # Captions are handed to Wine as UTF-8 command-line text.
 export LC_ALL=C.UTF-8
 
+# Waits are this many times longer for the 32-bit file, which may run
+# through CPU emulation.
+LVX_TIME_SCALE="${LVX_TIME_SCALE:-1}"
 LVX_TEST_NAME=$(basename "$0" .sh)
 LVX_T=$(mktemp -d "${TMPDIR:-/tmp}/lvx-e2e-$LVX_TEST_NAME.XXXXXX")
 LVX_SHOTS="${LVX_E2E_OUT:-$LVX_T}/$LVX_TEST_NAME"
@@ -120,7 +123,7 @@ lvx_start_scr() {
 # REGEX and prints it; fails after SECONDS.
 lvx_wait_line() {
     local outvar="${1}_out" deadline line
-    deadline=$(($(date +%s%N) + ${3%.*} * 1000000000))
+    deadline=$(($(date +%s%N) + ${3%.*} * LVX_TIME_SCALE * 1000000000))
     while :; do
         # Wine's console output ends lines with CR LF.
         line=$(tr -d '\r' <"${!outvar}" 2>/dev/null | grep -m1 -E "$2") && { echo "$line"; return 0; }
@@ -160,7 +163,7 @@ lvx_wait_exit() {
     local pidvar="${1}_pid" start limit now
     LVX_EXIT=""
     start=$(date +%s%N)
-    limit=$(awk -v s="$2" 'BEGIN { printf "%.0f", s * 1000000000 }')  # %d stops at 2^31 in mawk
+    limit=$(awk -v s="$2" -v k="$LVX_TIME_SCALE" 'BEGIN { printf "%.0f", s * k * 1000000000 }')  # %d stops at 2^31 in mawk
     while kill -0 "${!pidvar}" 2>/dev/null; do
         now=$(date +%s%N)
         if [ $((now - start)) -ge "$limit" ]; then
@@ -299,7 +302,7 @@ lvx_passes() {
 # lvx_wait_passes N SECONDS: waits until the saver has made N passes.
 lvx_wait_passes() {
     local deadline n
-    deadline=$(($(date +%s) + $2))
+    deadline=$(($(date +%s) + $2 * LVX_TIME_SCALE))
     while :; do
         n=$(lvx_passes)
         [ -n "$n" ] && [ "$n" -ge "$1" ] && return 0

@@ -3,7 +3,7 @@
 source "$(dirname "$0")/lib.sh"
 
 # The watch must see a visible window that appears while it runs.
-lvx_start w watch 1500 "*"
+lvx_start w watch $((1500 * LVX_TIME_SCALE)) "*"
 lvx_wait_line w '^watching' 20 >/dev/null
 lvx_caption_window probe "any caption"
 lvx_check "the watch sees a new visible window" lvx_wait_line w "^seen [0-9]+ [0-9]+ any caption\$" 5
@@ -13,7 +13,7 @@ lvx_wait_exit w 20
 n=0
 for text in "/x" "/help" "S" "/a 4711" "/a xyz" "-"; do
     n=$((n + 1))
-    lvx_start w watch 1500 "*"
+    lvx_start w watch $((1500 * LVX_TIME_SCALE)) "*"
     lvx_wait_line w '^watching' 20 >/dev/null
     lvx_start_scr s$n "$text"
     pid=$(lvx_wait_line s$n '^pid [0-9]+' 10 | awk '{print $2}')

@@ -21,10 +21,27 @@ sleep 0.5
 shot=$(lvx_shot previews)
 
 lvx_check "the small host shows exactly the picture" lvx_region_equals "$shot" 100 100 "$picture"
-lvx_check "the large host shows the picture at its top-left corner" lvx_region_equals "$shot" 400 100 "$picture"
-# Around the picture the window's light grey, and nothing of the host's blue.
-lvx_expect_eq "right of the picture is light grey" "c0c0c0" "$(lvx_colours "$shot" 148 200 552 100 | awk '{print $2}')"
-lvx_expect_eq "below the picture is light grey" "c0c0c0" "$(lvx_colours "$shot" 152 88 400 212 | awk '{print $2}')"
+# A larger host (high-DPI control panels give them) shows the same picture
+# scaled to fill it: no corner picture with grey around it.
+large_picture="$LVX_T/large.ppm"
+lvx_helper picture "$(lvx_win_path "$LVX_T")\\large.ppm" 300 200 >/dev/null
+lvx_check "the large host shows the picture scaled to fill it" lvx_region_equals "$shot" 400 100 "$large_picture"
+lvx_expect_eq "nothing of the window's grey shows in the large host" "" \
+    "$(lvx_colours "$shot" 300 200 400 100 | awk '$2 == "c0c0c0"')"
+lvx_expect_eq "the large host's far corner is the black background" "000000" "$(lvx_pixel "$shot" 699 299)"
+tile=$(lvx_pixel "$shot" $((400 + 37)) $((100 + 33)))
+lvx_check "a scaled tile lies where the grid puts it ($tile)" test "$tile" != "000000"
+
+# A host that is resized is followed: the preview takes its new size and
+# draws the picture at it.
+lvx_send large "resize 200 150"
+lvx_wait_line large '^resized' 5 >/dev/null
+sleep 0.8
+read -r _ x y w h visible _ caption <<<"$(lvx_children "$large_hwnd")"
+lvx_expect_eq "the preview follows its resized host" "0 0 200 150 1 Preview Window" "$x $y $w $h $visible $caption"
+lvx_helper picture "$(lvx_win_path "$LVX_T")\\resized.ppm" 200 150 >/dev/null
+lvx_check "the resized host shows the picture at its new size" \
+    lvx_region_equals "$(lvx_shot resized)" 400 100 "$LVX_T/resized.ppm"
 # Spot checks that do not depend on the helper's copy of the picture: the
 # black background, and a tile that runs from dark at the top to bright.
 lvx_expect_eq "the picture's corner is black" "000000" "$(lvx_pixel "$shot" 100 100)"

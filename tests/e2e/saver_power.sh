@@ -34,6 +34,24 @@ for how in pbt sc; do
     lvx_check "passes come again once it is back ($on in 1.5 s)" test "$on" -gt 30
 done
 
+# Older systems may never say "on" when input wakes the display: a move along
+# one axis (which does not end the saver) brings the pictures back after
+# their "off", while the newer notification's "off" holds until its "on".
+lvx_helper display off sc
+sleep 0.3
+lvx_expect_eq "off by the older message" 0 "$(passes_in 1000)"
+lvx_move_by 3 0
+sleep 0.3
+on=$(passes_in 1500)
+lvx_check "a move along one axis brings the passes back ($on in 1.5 s)" test "$on" -gt 30
+lvx_helper display off pbt
+sleep 0.3
+lvx_move_by -3 3
+sleep 0.3
+lvx_expect_eq "the newer notification's off outlasts input" 0 "$(passes_in 1000)"
+lvx_helper display on pbt
+sleep 0.3
+
 lvx_helper display off pbt
 sleep 0.3
 lvx_expect_eq "off once more" 0 "$(passes_in 1000)"

@@ -280,6 +280,13 @@ TEST_F(GradientDrawWin32, ATargetThatIsNoWindowIsReportedAndDrawsNothing) {
     EXPECT_TRUE(LockIsFree());
 }
 
+// A thread procedure has the platform's calling convention, which a lambda
+// lacks on 32-bit Windows.
+DWORD WINAPI DrawOnThread(void* arg) {
+    auto* work = static_cast<std::pair<clsGradient*, WindowTarget*>*>(arg);
+    return static_cast<DWORD>(static_cast<uint16_t>(work->first->Draw(*work->second)));
+}
+
 // The real warning box: Draw runs on a second thread while this one finds
 // the box by its title, reads it and presses OK.
 TEST(Win32GradientPort, ATargetErrorShowsTheWarningBox) {
@@ -287,13 +294,7 @@ TEST(Win32GradientPort, ATargetErrorShowsTheWarningBox) {
     clsGradient g(port);
     WindowTarget gone(nullptr);
     std::pair<clsGradient*, WindowTarget*> work(&g, &gone);
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* arg) -> DWORD {
-            auto* work = static_cast<std::pair<clsGradient*, WindowTarget*>*>(arg);
-            return static_cast<DWORD>(static_cast<uint16_t>(work->first->Draw(*work->second)));
-        },
-        &work, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, &DrawOnThread, &work, 0, nullptr);
     ASSERT_NE(thread, nullptr);
     HWND box = nullptr;
     for (int i = 0; i < 200 && box == nullptr; ++i) {

@@ -170,6 +170,9 @@ class FakeSaverMci : public MciPort {
 public:
     explicit FakeSaverMci(Log& log) : log_(log) {}
     bool cdFails = true;
+    // The CD's current track, when the CD answers; a track's position is
+    // "TT:00:00:00".
+    int currentTrack = 5;
     int32_t SendString(const std::string& command, std::string& returned, uint32_t) override {
         std::string c = command;
         while (!c.empty() && c.back() == ' ') c.pop_back();
@@ -177,6 +180,9 @@ public:
         returned.clear();
         if (cdFails && c.find("cdaudio") != std::string::npos && c.rfind("open", 0) != 0) return 266;
         if (c == "status MP3Play mode") returned = "playing";
+        if (c == "status cdaudio current track") returned = std::to_string(currentTrack);
+        const std::string position = "status cdaudio position track ";
+        if (c.rfind(position, 0) == 0) returned = c.substr(position.size()) + ":00:00:00";
         return 0;
     }
     bool ErrorText(int32_t code, std::string& text, uint32_t) override {

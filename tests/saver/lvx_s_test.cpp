@@ -151,7 +151,15 @@ TEST(Timer3, ChangesOnEveryIntervalPlusOneTicks) {
             rig.port.clock = static_cast<uint64_t>(tick);
             auto before = s.PictureColor1;
             s.Timer3_Timer();
-            if (s.PictureColor1 != before) changes.push_back(tick);
+            if (s.PictureColor1 != before) {
+                changes.push_back(tick);
+                // New colours come from a generator seeded anew from the
+                // clock (each reseed also counts itself in).
+                std::array<int32_t, 12> c1{}, c2{};
+                ExpectedColours(rig, static_cast<int>(changes.size()), c1, c2);
+                EXPECT_EQ(s.PictureColor1, c1) << "tick " << tick;
+                EXPECT_EQ(s.PictureColor2, c2) << "tick " << tick;
+            }
         }
         EXPECT_EQ(changes, c.changeTicks) << "interval " << c.interval;
         // Colours alone: no window call at all.
@@ -190,20 +198,23 @@ TEST(Timer3, NewBackgroundSizeAndCirclesWhenChosen) {
 TEST(FormKeyDown, ArrowsStepCdTracksOnlyWithCdMusic) {
     struct Case {
         int16_t kind, key;
-        bool ends;
+        int track;  // where the CD goes from track 5; 0: the key ends the saver
     };
-    for (Case c : {Case{1, 37, false}, Case{1, 39, false}, Case{1, 38, true}, Case{1, 40, true}, Case{1, 65, true},
-                   Case{1, 27, true}, Case{0, 37, true}, Case{2, 39, true}, Case{3, 37, true}}) {
+    for (Case c : {Case{1, 37, 4}, Case{1, 39, 6}, Case{1, 38, 0}, Case{1, 40, 0}, Case{1, 65, 0}, Case{1, 27, 0},
+                   Case{0, 37, 0}, Case{2, 39, 0}, Case{3, 37, 0}}) {
         SaverRig rig;
         rig.settings.BgmKind = c.kind;
+        rig.mci.cdFails = false;
         Lvx_S& s = rig.Make();
         s.Form_KeyDown(c.key, 0);
         SCOPED_TRACE(std::to_string(c.kind) + " key " + std::to_string(c.key));
-        EXPECT_EQ(s.Ended(), c.ends);
-        if (!c.ends) {
-            // A track step: the current track, then its neighbour's position.
-            ASSERT_FALSE(rig.log.empty());
-            EXPECT_EQ(rig.log[0], "mci status cdaudio current track");
+        EXPECT_EQ(s.Ended(), c.track == 0);
+        if (c.track != 0) {
+            // Left goes to the track before the current one, Right to the next.
+            const std::string t = std::to_string(c.track);
+            EXPECT_EQ(Only(rig.log, {"mci"}), (Log{"mci status cdaudio current track",
+                                                   "mci status cdaudio position track " + t,
+                                                   "mci play cdaudio from " + t + ":00:00:00"}));
             EXPECT_EQ(Count(rig.log, "end"), 0);
         }
     }

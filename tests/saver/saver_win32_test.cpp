@@ -126,6 +126,47 @@ TEST(SaverPictures, NewGeometryWaitsForThePassThatDrawsThePicture) {
     EXPECT_GE(box.right, 88) << "the outline of the new size, not the old one";
     EXPECT_LE(box.right, 90);
     DeleteObject(region);
+
+    // A pass that changes every picture's size moves them all at once: the
+    // first picture it draws brings the new geometry of the others too.
+    port.SizePicture(0, 40);
+    port.SizePicture(1, 40);
+    port.MovePicture(1, 300, 200);
+    port.PictureTarget(0);
+    r0 = PictureRect(port.Window(), 0);
+    r1 = PictureRect(port.Window(), 1);
+    EXPECT_EQ(r0.right - r0.left, 40);
+    EXPECT_EQ(r1.right - r1.left, 40);
+    EXPECT_EQ(r1.left, 300);
+}
+
+// The background the saver paints: a stored system colour shows as that
+// colour, as the dialog's swatch shows it; anything else by its low bits.
+TEST(SaverPictures, BackgroundColourResolvesSystemColours) {
+    Win32SaverPort port;
+    ASSERT_TRUE(port.Created());
+    port.SizeWindow(20, 20);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 20, 20);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    struct Row {
+        int32_t stored;
+        COLORREF painted;
+    };
+    const Row rows[] = {{static_cast<int32_t>(0x8000000Fu), GetSysColor(COLOR_BTNFACE)},
+                        {static_cast<int32_t>(0x80000005u), GetSysColor(COLOR_WINDOW)},
+                        {static_cast<int32_t>(0x80000019u), RGB(0x19, 0, 0)},  // no system colour 25
+                        {0x00123456, 0x00123456}};
+    for (const Row& r : rows) {
+        port.SetBackColor(r.stored);
+        SendMessageW(port.Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        EXPECT_EQ(GetPixel(dc, 5, 5), r.painted) << std::hex << r.stored;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -52,7 +54,14 @@ constexpr std::array<PreviewTile, 12> kTiles = {
 struct PreviewWindow {
     std::unique_ptr<PictureSurface> picture;
     bool unloaded = false;
+    HWND host = nullptr;
 };
+
+// How often the preview looks at its host's size: a host in another process
+// does not tell its children when it is resized.
+constexpr UINT_PTR kHostWatchTimer = 1;
+constexpr UINT kRedrawMessage = WM_APP + 1;
+constexpr UINT kHostWatchMs = 250;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -72,12 +81,17 @@ HWND HelperWindow(int32_t width, int32_t height) {
                            Instance(), nullptr);
 }
 
-// Draws the still picture at the top-left corner of dc with the saver's own
-// gradient object: each tile on a hidden tile-sized window (the object sizes
-// its lines by the window's client area) whose surface is then copied into
-// place. False when a tile could not be drawn.
-bool DrawPicture(HDC dc) {
-    HWND helper = HelperWindow(kTileSize, kTileSize);
+// Draws the still picture, scaled to width x height, into dc from its
+// top-left corner with the saver's own gradient object: each tile on a hidden
+// tile-sized window (the object sizes its lines by the window's client area)
+// whose surface is then copied into place. False when a tile could not be
+// drawn.
+bool DrawPicture(HDC dc, int32_t width, int32_t height) {
+    PatBlt(dc, 0, 0, width, height, BLACKNESS);
+    const std::array<PreviewTile, 12> tiles = PreviewTilesFor(width, height);
+    const int32_t size = tiles[0].size;
+    if (size <= 0) return true;  // a host too small for any tile: the background alone
+    HWND helper = HelperWindow(size, size);
     if (helper == nullptr) return false;
     bool drawn = true;
     {
@@ -85,8 +99,7 @@ bool DrawPicture(HDC dc) {
         Win32GradientPort port;
         clsGradient gradient(port);
         gradient.Angle(kTileAngle);
-        PatBlt(dc, 0, 0, kPreviewPictureWidth, kPreviewPictureHeight, BLACKNESS);
-        for (const PreviewTile& t : kTiles) {
+        for (const PreviewTile& t : tiles) {
             gradient.Color1(t.dark);
             gradient.Color2(t.bright);
             drawn = gradient.Draw(tile) == kTrue && drawn;
@@ -107,10 +120,42 @@ void Form_Unload(HWND window, PreviewWindow& state) {
 void PaintImage(HWND window, const PreviewWindow& state) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    // The image is not stretched: it shows at its own size, cut to the
-    // control; the window's background shows around it.
     if (state.picture != nullptr && dc != nullptr) state.picture->Present(dc);
     EndPaint(window, &paint);
+}
+
+// The picture drawn anew at the window's size; the window's own grey shows
+// when it cannot be drawn.
+void DrawImage(HWND window, PreviewWindow& state) {
+    auto picture = std::make_unique<PictureSurface>(window);
+    if (DrawPicture(picture->Dc(), picture->Width(), picture->Height())) {
+        state.picture = std::move(picture);
+    } else {
+        state.picture.reset();
+    }
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+double TwipsPerPixel(int axis);
+
+// The preview's size from the host's client area, through the twips the
+// window's design keeps.
+PreviewSize HostSize(HWND host) {
+    RECT client{};
+    ApiResult = GetClientRect(host, &client);
+    return PreviewSizeFromHost(client.left, client.top, client.right, client.bottom, TwipsPerPixel(LOGPIXELSX),
+                               TwipsPerPixel(LOGPIXELSY));
+}
+
+// Follows a host that was resized: the window takes the new size, and its
+// WM_SIZE draws the picture anew.
+void FollowHost(HWND window, const PreviewWindow& state) {
+    if (!IsWindow(state.host)) return;
+    const PreviewSize size = HostSize(state.host);
+    RECT now{};
+    GetClientRect(window, &now);
+    if (now.right == size.widthPixels && now.bottom == size.heightPixels) return;
+    SetWindowPos(window, nullptr, 0, 0, size.widthPixels, size.heightPixels, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -127,6 +172,16 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
                 return 0;
             }
             break;
+        case WM_SIZE:
+            // Drawn from the message loop, not inside the resize that sent this.
+            if (state != nullptr && state->host != nullptr) PostMessageW(window, kRedrawMessage, 0, 0);
+            return 0;
+        case kRedrawMessage:
+            if (state != nullptr) DrawImage(window, *state);
+            return 0;
+        case WM_TIMER:
+            if (state != nullptr && wParam == kHostWatchTimer) FollowHost(window, *state);
+            return 0;
         case WM_CLOSE:
             if (state != nullptr) Form_Unload(window, *state);
             DestroyWindow(window);
@@ -173,17 +228,35 @@ double TwipsPerPixel(int axis) {
 
 const std::array<PreviewTile, 12>& PreviewTiles() { return kTiles; }
 
-std::vector<int32_t> Lvx_R_PicturePixels() {
-    HWND helper = HelperWindow(kPreviewPictureWidth, kPreviewPictureHeight);
+std::array<PreviewTile, 12> PreviewTilesFor(int32_t width, int32_t height) {
+    if (width == kPreviewPictureWidth && height == kPreviewPictureHeight) return kTiles;
+    // The grid and the tiles scale with the picture; the tiles stay square,
+    // as large as the narrower of the two scales allows.
+    const double sx = width / static_cast<double>(kPreviewPictureWidth);
+    const double sy = height / static_cast<double>(kPreviewPictureHeight);
+    const double cellW = kCellWidth * sx;
+    const double cellH = kCellHeight * sy;
+    const auto size = static_cast<int32_t>(std::floor(kTileSize * std::min(sx, sy) + 0.5));
+    std::array<PreviewTile, 12> tiles = kTiles;
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        const int col = static_cast<int>(i % 4), row = static_cast<int>(i / 4);
+        tiles[i].size = size;
+        tiles[i].left = static_cast<int32_t>(std::floor(col * cellW + (cellW - size) / 2));
+        tiles[i].top = static_cast<int32_t>(std::floor(row * cellH + (cellH - size + 1) / 2));
+    }
+    return tiles;
+}
+
+std::vector<int32_t> Lvx_R_PicturePixels(int32_t width, int32_t height) {
+    HWND helper = HelperWindow(width, height);
     if (helper == nullptr) return {};
     std::vector<int32_t> pixels;
     {
         PictureSurface picture(helper);
-        if (picture.Width() == kPreviewPictureWidth && picture.Height() == kPreviewPictureHeight &&
-            DrawPicture(picture.Dc())) {
-            pixels.reserve(static_cast<size_t>(kPreviewPictureWidth) * kPreviewPictureHeight);
-            for (int y = 0; y < kPreviewPictureHeight; ++y) {
-                for (int x = 0; x < kPreviewPictureWidth; ++x) pixels.push_back(picture.Pixel(x, y));
+        if (picture.Width() == width && picture.Height() == height && DrawPicture(picture.Dc(), width, height)) {
+            pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) pixels.push_back(picture.Pixel(x, y));
             }
         }
     }
@@ -208,11 +281,7 @@ bool Lvx_R_Open(int32_t hostWindow) {
     // process would live on for ever.
     if (!IsWindow(host)) return false;
 
-    RECT rect{};
-    ApiResult = GetWindowRect(host, &rect);
-    const double tppX = TwipsPerPixel(LOGPIXELSX);
-    const double tppY = TwipsPerPixel(LOGPIXELSY);
-    const PreviewSize size = PreviewSizeFromHost(rect.left, rect.top, rect.right, rect.bottom, tppX, tppY);
+    const PreviewSize size = HostSize(host);
 
     RegisterPreviewClass();
     auto* state = new PreviewWindow;
@@ -234,16 +303,10 @@ bool Lvx_R_Open(int32_t hostWindow) {
     }
     SetWindowPos(window, nullptr, 0, 0, size.widthPixels, size.heightPixels,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    // The image control fills the window from its top-left corner: the
-    // picture, and the window's grey where the picture does not reach.
-    auto picture = std::make_unique<PictureSurface>(window);
-    HBRUSH grey = CreateSolidBrush(kBackColor);
-    RECT all{0, 0, picture->Width(), picture->Height()};
-    if (grey != nullptr) {
-        FillRect(picture->Dc(), &all, grey);
-        DeleteObject(grey);
-    }
-    if (DrawPicture(picture->Dc())) state->picture = std::move(picture);
+    DrawImage(window, *state);
+    // The picture fills the host, scaled with it, from here on.
+    state->host = host;
+    SetTimer(window, kHostWatchTimer, kHostWatchMs, nullptr);
     // Not activated: the dialog that hosts the preview keeps the focus.
     ShowWindow(window, SW_SHOWNA);
     UpdateWindow(window);

@@ -28,12 +28,17 @@ struct PreviewTile {
     int32_t bright = 0;
 };
 const std::array<PreviewTile, 12>& PreviewTiles();
+// The tiles of the picture scaled to width x height: the grid and the tiles
+// scale with it; at 152 x 112 exactly the tiles above.
+std::array<PreviewTile, 12> PreviewTilesFor(int32_t width, int32_t height);
 
-// The picture as the preview shows it: 152 x 112 colours 0x00BBGGRR, row by
-// row from the top. Empty when it could not be drawn.
-std::vector<int32_t> Lvx_R_PicturePixels();
+// The picture as the preview shows it at width x height (the preview fills
+// its host): colours 0x00BBGGRR, row by row from the top. Empty when it could
+// not be drawn.
+std::vector<int32_t> Lvx_R_PicturePixels(int32_t width = kPreviewPictureWidth,
+                                         int32_t height = kPreviewPictureHeight);
 
-// The preview's size from the host's outer rectangle: the size in twips,
+// The preview's size from the host's client area: the size in twips,
 // 16-bit as the window's design keeps it (0 when a conversion overflows,
 // the step then being skipped), and the pixel size it gives back.
 struct PreviewSize {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 namespace lvx::win32 {
@@ -31,12 +32,28 @@ std::string WideToUtf8(std::wstring_view text) {
 bool WideToCp932(std::wstring_view text, std::string& bytes) {
     bytes.clear();
     if (text.empty()) return true;
+    // Without WC_NO_BEST_FIT_CHARS the platform quietly turns "é" into "e"
+    // (and "¥" into "\\") and reports no loss: a path would name another file.
     BOOL lossy = FALSE;
-    int n = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
+    const int length = static_cast<int>(text.size());
+    int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, &lossy);
     if (n <= 0 || lossy) return false;
-    bytes.assign(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, &lossy);
-    return !lossy;
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, out.data(), n, nullptr, &lossy);
+    // Only a text that comes back unchanged is the same text.
+    if (lossy || Cp932ToWide(out) != text) return false;
+    bytes = std::move(out);
+    return true;
+}
+
+std::string WideToCp932Replacing(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), n, nullptr, nullptr);
+    return bytes;
 }
 
 std::string PathToCp932(const std::wstring& path) {
@@ -48,11 +65,9 @@ std::string PathToCp932(const std::wstring& path) {
         DWORD got = GetShortPathNameW(path.c_str(), buffer.data(), n);
         if (got > 0 && got < n && WideToCp932(std::wstring_view(buffer.data(), got), bytes)) return bytes;
     }
-    // No short form either (8.3 names switched off): keep what code page 932 can.
-    int len = WideCharToMultiByte(932, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
-    bytes.assign(static_cast<size_t>(len > 0 ? len : 0), '\0');
-    if (len > 0) WideCharToMultiByte(932, 0, path.data(), static_cast<int>(path.size()), bytes.data(), len, nullptr, nullptr);
-    return bytes;
+    // No short form either (8.3 names switched off): a lossy text would name
+    // another path, so there is none.
+    return {};
 }
 
 }  // namespace lvx::win32

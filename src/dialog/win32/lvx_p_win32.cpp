@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/lvx_b.h"
 #include "common/dpi.h"
+#include "common/system_colour.h"
 #include "common/win32/text_win32.h"
 #include "dialog/lvx_p_layout.h"
 #include "dialog/win32/zoom_win32.h"
@@ -37,10 +39,8 @@ constexpr COLORREF kButtonCaptionDisabled = RGB(150, 172, 214);
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
 COLORREF ResolveColour(int32_t colour) {
-    // 0x80000000 + index names a system colour.
-    const auto value = static_cast<uint32_t>(colour);
-    if ((value & 0xFF000000u) == 0x80000000u && (value & 0xFFFFFFu) <= 24) return GetSysColor(static_cast<int>(value & 0xFF));
-    return value & 0xFFFFFFu;
+    if (auto index = SystemColourIndex(colour)) return GetSysColor(*index);
+    return static_cast<uint32_t>(colour) & 0xFFFFFFu;
 }
 
 class DialogWindow;
@@ -97,6 +97,11 @@ private:
     LRESULT OnPanel(HWND panel, int p, UINT message, WPARAM wParam, LPARAM lParam);
     int PanelOf(HWND window) const;
     void CreateFonts();
+    // Fonts, cursor and pictures for the dialog's DPI.
+    void LoadArt();
+    void MakePanelSurfaces(int p, const Box& b);
+    void FitCombo(const Box& combo);
+    void ChangeDpi(int32_t dpi, const RECT* suggested);
     void CreateControls();
     void Tile_Texture(int p);
     void PaintPanel(int p, HDC target);
@@ -198,16 +203,7 @@ void DialogWindow::CreateFonts() {
 bool DialogWindow::Create() {
     dpi_ = DialogDpi();
     RegisterClasses();
-    CreateFonts();
-    hand_ = MakeHandCursor(dpi_);
-    stores_.mbl = SurfaceFromImage(art::MetalStrip(dpi_));
-    stores_.hh = art::HeadingBar(dpi_);
-    stores_.off = art::ButtonPicture(false, dpi_);
-    stores_.on = art::ButtonPicture(true, dpi_);
-    stores_.optOff = art::RadioMark(false, dpi_);
-    stores_.optOn = art::RadioMark(true, dpi_);
-    stores_.ra0 = art::CheckMark(false, dpi_);
-    stores_.ra1 = art::CheckMark(true, dpi_);
+    LoadArt();
 
     // Steps 1 and 2: the client area is exactly the background panel; the
     // window is centred on the screen (kept on it when it is larger).
@@ -232,14 +228,7 @@ bool DialogWindow::Create() {
         HWND parent = p == dialog::kPicB ? frame_ : panels_[dialog::kPicB];
         panels_[p] = CreateWindowExW(0, kPanelClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                                      b.x, b.y, b.w, b.h, parent, nullptr, Instance(), this);
-        persistent_[p] = DibSurface(b.w, b.h);
-        back_[p] = DibSurface(b.w, b.h);
-        if (p != dialog::kPicB && persistent_[p].Ok()) {
-            HBRUSH fill = CreateSolidBrush(kGroupFill);
-            RECT all{0, 0, b.w, b.h};
-            FillRect(persistent_[p].Dc(), &all, fill);
-            DeleteObject(fill);
-        }
+        MakePanelSurfaces(p, b);
     }
     // Steps 3 and 4: the texture over the background and every group panel.
     for (int p = 0; p < dialog::kPanelCount; ++p) Tile_Texture(p);
@@ -255,9 +244,94 @@ bool DialogWindow::Create() {
         }
     }
     Sync();
+    // Per-monitor aware: a window that opens on a monitor whose scale is not
+    // the system's gets no WM_DPICHANGED, so it asks (Windows 10 and later).
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    if (auto dpiOf = reinterpret_cast<GetDpiForWindowFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")))) {
+        const auto own = static_cast<int32_t>(dpiOf(frame_));
+        if (own > 0 && own != dpi_) ChangeDpi(own, nullptr);
+    }
     // Step 19: the default pointer.
     SetBusy(false);
     return true;
+}
+
+void DialogWindow::LoadArt() {
+    if (font_ != nullptr) DeleteObject(std::exchange(font_, nullptr));
+    if (linkFont_ != nullptr) DeleteObject(std::exchange(linkFont_, nullptr));
+    CreateFonts();
+    if (hand_ != nullptr) DestroyCursor(hand_);
+    hand_ = MakeHandCursor(dpi_);
+    stores_.mbl = SurfaceFromImage(art::MetalStrip(dpi_));
+    stores_.hh = art::HeadingBar(dpi_);
+    stores_.off = art::ButtonPicture(false, dpi_);
+    stores_.on = art::ButtonPicture(true, dpi_);
+    stores_.optOff = art::RadioMark(false, dpi_);
+    stores_.optOn = art::RadioMark(true, dpi_);
+    stores_.ra0 = art::CheckMark(false, dpi_);
+    stores_.ra1 = art::CheckMark(true, dpi_);
+}
+
+void DialogWindow::MakePanelSurfaces(int p, const Box& b) {
+    persistent_[p] = DibSurface(b.w, b.h);
+    back_[p] = DibSurface(b.w, b.h);
+    if (p != dialog::kPicB && persistent_[p].Ok()) {
+        HBRUSH fill = CreateSolidBrush(kGroupFill);
+        RECT all{0, 0, b.w, b.h};
+        FillRect(persistent_[p].Dc(), &all, fill);
+        DeleteObject(fill);
+    }
+}
+
+void DialogWindow::FitCombo(const Box& combo) {
+    SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // Make the closed box exactly as high as the layout wants. How the
+    // field's height follows its item height differs between versions of
+    // the control, so adjust by what each step gave.
+    auto set = static_cast<int32_t>(SendMessageW(combo_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int round = 0; round < 3; ++round) {
+        RECT r{};
+        GetWindowRect(combo_, &r);
+        const int32_t error = combo.h - (r.bottom - r.top);
+        if (error == 0 || set + error <= 0) break;
+        set += error;
+        SendMessageW(combo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), set);
+    }
+}
+
+// The window moved to a monitor of another DPI (or that monitor's scale
+// changed): layout, fonts, art and cursor are made anew for it, and the
+// window takes the rectangle the system suggests.
+void DialogWindow::ChangeDpi(int32_t dpi, const RECT* suggested) {
+    if (dpi <= 0 || frame_ == nullptr) return;
+    dpi_ = dpi;
+    LoadArt();
+    for (int p = 0; p < dialog::kPanelCount; ++p) {
+        const Box b = dialog::ScaleBox(dialog::kPanels[p].box, dpi_);
+        SetWindowPos(panels_[p], nullptr, b.x, b.y, b.w, b.h, SWP_NOZORDER | SWP_NOACTIVATE);
+        MakePanelSurfaces(p, b);
+        Tile_Texture(p);
+    }
+    auto place = [&](const dialog::ControlDef& c) { return dialog::ScaleBox(c.box, dpi_); };
+    if (combo_ != nullptr) {
+        const Box combo = place(dialog::kBgmRepeat);
+        SetWindowPos(combo_, nullptr, combo.x, combo.y, combo.w, combo.h + ScaleForDpi(13, dpi_) * 9,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        FitCombo(combo);
+    }
+    for (auto [bar, def] : {std::pair{scrollSize_, dialog::kScrollSize}, std::pair{scrollIntv_, dialog::kScrollIntv}}) {
+        const Box b = place(def);
+        if (bar != nullptr) SetWindowPos(bar, nullptr, b.x, b.y, b.w, b.h, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const Box client = dialog::ClientBox(dpi_);
+    RECT outer{0, 0, client.w, client.h};
+    AdjustWindowRectEx(&outer, kFrameStyle, FALSE, 0);
+    const int32_t x = suggested != nullptr ? suggested->left : 0, y = suggested != nullptr ? suggested->top : 0;
+    SetWindowPos(frame_, nullptr, x, y, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (suggested == nullptr ? SWP_NOMOVE : 0));
+    Sync();
+    RedrawWindow(frame_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void DialogWindow::CreateControls() {
@@ -265,24 +339,10 @@ void DialogWindow::CreateControls() {
     const Box combo = place(dialog::kBgmRepeat);
     // The height given at creation includes the drop-down list.
     const int32_t listHeight = ScaleForDpi(13, dpi_) * 9;
-    combo_ = CreateWindowExW(0, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
+    combo_ = CreateWindowExW(0, L"COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
                              combo.x, combo.y, combo.w, combo.h + listHeight, panels_[dialog::kBgmRepeat.panel], nullptr,
                              Instance(), nullptr);
-    if (combo_ != nullptr) {
-        SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        // Make the closed box exactly as high as the layout wants. How the
-        // field's height follows its item height differs between versions of
-        // the control, so adjust by what each step gave.
-        auto set = static_cast<int32_t>(SendMessageW(combo_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-        for (int round = 0; round < 3; ++round) {
-            RECT r{};
-            GetWindowRect(combo_, &r);
-            const int32_t error = combo.h - (r.bottom - r.top);
-            if (error == 0 || set + error <= 0) break;
-            set += error;
-            SendMessageW(combo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), set);
-        }
-    }
+    if (combo_ != nullptr) FitCombo(combo);
     const Box size = place(dialog::kScrollSize);
     scrollSize_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT, size.x, size.y, size.w,
                                   size.h, panels_[dialog::kScrollSize.panel], nullptr, Instance(), nullptr);
@@ -628,6 +688,9 @@ LRESULT CALLBACK DialogWindow::FrameProc(HWND window, UINT message, WPARAM wPara
                 return 0;
             case WM_ERASEBKGND:
                 return 1;  // the background panel covers the client area
+            case WM_DPICHANGED:
+                self->ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+                return 0;
             case WM_SETCURSOR:
                 if (self->busy_) {
                     SetCursor(LoadCursorW(nullptr, IDC_WAIT));

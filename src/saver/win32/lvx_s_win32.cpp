@@ -7,6 +7,7 @@
 
 #include "app/win32/app_port_win32.h"
 #include "common/number_rules.h"
+#include "common/system_colour.h"
 #include "common/win32/text_win32.h"
 #include "saver/warn_once_port.h"
 #include "sound/sound_02.h"
@@ -140,6 +141,7 @@ Win32SaverPort::Win32SaverPort() {
 }
 
 Win32SaverPort::~Win32SaverPort() {
+    if (heldErase_ != nullptr) DeleteObject(heldErase_);
     for (HWND cover : covers_) DestroyWindow(cover);
     for (Picture& p : pictures_) {
         if (p.newOutline != nullptr) DeleteObject(p.newOutline);
@@ -193,7 +195,10 @@ void Win32SaverPort::MoveWindow(int32_t left, int32_t top) {
 }
 
 void Win32SaverPort::SetBackColor(int32_t color) {
-    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(color) & 0x00FFFFFF);
+    // A system colour is painted as the dialog's swatch shows it.
+    const COLORREF rgb = SystemColourIndex(color) ? GetSysColor(*SystemColourIndex(color))
+                                                  : static_cast<COLORREF>(color) & 0x00FFFFFF;
+    HBRUSH brush = CreateSolidBrush(rgb);
     if (brush == nullptr) return;
     if (backBrush_ != nullptr) DeleteObject(backBrush_);
     backBrush_ = brush;
@@ -237,6 +242,8 @@ void Win32SaverPort::UnloadWindow() {
         p.window = nullptr;
         if (p.newOutline != nullptr) DeleteObject(std::exchange(p.newOutline, nullptr));
     }
+    holdPresents_ = false;
+    if (heldErase_ != nullptr) DeleteObject(std::exchange(heldErase_, nullptr));
 }
 
 void Win32SaverPort::ReadMonitors(std::vector<ScreenRect>& monitors, ScreenRect& primary) {
@@ -321,26 +328,100 @@ void Win32SaverPort::GeometryChanged(Picture& p) {
     InvalidateRect(p.window, nullptr, FALSE);
 }
 
-void Win32SaverPort::ApplyGeometry(Picture& p) {
-    if (!p.newSize && !p.newPlace && p.newOutline == nullptr) return;
-    RECT old{};
-    GetWindowRect(p.window, &old);
-    MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&old), 2);
-    const int x = p.newPlace ? p.newPlace->x : old.left;
-    const int y = p.newPlace ? p.newPlace->y : old.top;
-    const int w = p.newSize ? *p.newSize : old.right - old.left;
-    const int h = p.newSize ? *p.newSize : old.bottom - old.top;
-    // Nothing is repainted or copied here: the caller draws the picture anew.
-    SetWindowPos(p.window, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOCOPYBITS);
-    if (p.newSize) p.surface->Resize();
-    if (p.newOutline != nullptr) {
-        HRGN outline = std::exchange(p.newOutline, nullptr);
-        if (SetWindowRgn(p.window, outline, FALSE) == 0) DeleteObject(outline);
+void Win32SaverPort::ApplyGeometry(Picture& p) { ApplyGeometry(&p, &p + 1); }
+
+void Win32SaverPort::ApplyAllGeometry() { ApplyGeometry(pictures_.data(), pictures_.data() + pictures_.size()); }
+
+void Win32SaverPort::ApplyGeometry(Picture* first, Picture* last) {
+    std::vector<Picture*> waiting;
+    for (Picture* p = first; p != last; ++p) {
+        if (p->window != nullptr && (p->newSize || p->newPlace || p->newOutline != nullptr)) waiting.push_back(p);
     }
-    p.newSize.reset();
-    p.newPlace.reset();
-    // The background comes back where the picture no longer lies.
-    RedrawWindow(form_, &old, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
+    if (waiting.empty()) return;
+    // Every picture takes its new size and place in one step and the
+    // background is erased once: taken one by one, each with its own erase,
+    // the new size swept across the screen for a noticeable time.
+    HRGN uncovered = CreateRectRgn(0, 0, 0, 0);
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(waiting.size()));
+    for (Picture* p : waiting) {
+        RECT old{};
+        GetWindowRect(p->window, &old);
+        MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&old), 2);
+        if (uncovered != nullptr) {
+            HRGN piece = CreateRectRgnIndirect(&old);
+            if (piece != nullptr) {
+                CombineRgn(uncovered, uncovered, piece, RGN_OR);
+                DeleteObject(piece);
+            }
+        }
+        const int x = p->newPlace ? p->newPlace->x : old.left;
+        const int y = p->newPlace ? p->newPlace->y : old.top;
+        const int w = p->newSize ? *p->newSize : old.right - old.left;
+        const int h = p->newSize ? *p->newSize : old.bottom - old.top;
+        // Nothing is repainted or copied here: the pass draws the picture anew.
+        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOCOPYBITS;
+        if (batch != nullptr) batch = DeferWindowPos(batch, p->window, nullptr, x, y, w, h, flags);
+        if (batch == nullptr) SetWindowPos(p->window, nullptr, x, y, w, h, flags);
+    }
+    if (batch != nullptr) EndDeferWindowPos(batch);
+    for (Picture* p : waiting) {
+        if (p->newSize) p->surface->Resize();
+        if (p->newOutline != nullptr) {
+            HRGN outline = std::exchange(p->newOutline, nullptr);
+            if (SetWindowRgn(p->window, outline, FALSE) == 0) DeleteObject(outline);
+        }
+        p->newSize.reset();
+        p->newPlace.reset();
+    }
+    // The background comes back where the pictures no longer lie. While a
+    // pass draws them, the old pictures stay on the screen until the last
+    // new one is drawn; then the background and all of them show together.
+    if (framesComing_) {
+        if (heldErase_ == nullptr) {
+            heldErase_ = uncovered;
+            uncovered = nullptr;
+        } else if (uncovered != nullptr) {
+            CombineRgn(heldErase_, heldErase_, uncovered, RGN_OR);
+        }
+        holdPresents_ = true;
+    } else {
+        RedrawWindow(form_, nullptr, uncovered, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
+    }
+    if (uncovered != nullptr) DeleteObject(uncovered);
+}
+
+void Win32SaverPort::ShowHeldPictures() {
+    if (!holdPresents_) return;
+    holdPresents_ = false;
+    HRGN erase = std::exchange(heldErase_, nullptr);
+    // Through one device context of the saver window, not one per picture:
+    // the system may show the screen's state between two of them.
+    HDC dc = GetDCEx(form_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+    if (dc == nullptr) {
+        RedrawWindow(form_, nullptr, erase, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW | RDW_ALLCHILDREN);
+    } else {
+        if (erase != nullptr) FillRgn(dc, erase, backBrush_);
+        HRGN clip = CreateRectRgn(0, 0, 0, 0);
+        for (Picture& p : pictures_) {
+            if (p.window == nullptr || clip == nullptr) continue;
+            RECT r{};
+            GetWindowRect(p.window, &r);
+            MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&r), 2);
+            // A round picture shows only inside its outline.
+            if (GetWindowRgn(p.window, clip) == ERROR) {
+                SetRectRgn(clip, r.left, r.top, r.right, r.bottom);
+            } else {
+                OffsetRgn(clip, r.left, r.top);
+            }
+            SelectClipRgn(dc, clip);
+            BitBlt(dc, r.left, r.top, p.surface->Width(), p.surface->Height(), p.surface->Dc(), 0, 0, SRCCOPY);
+            ValidateRect(p.window, nullptr);
+        }
+        SelectClipRgn(dc, nullptr);
+        if (clip != nullptr) DeleteObject(clip);
+        ReleaseDC(form_, dc);
+    }
+    if (erase != nullptr) DeleteObject(erase);
 }
 
 GradientTarget& Win32SaverPort::PictureTarget(int index) {
@@ -350,12 +431,24 @@ GradientTarget& Win32SaverPort::PictureTarget(int index) {
         static HandleTarget missing(0, 0);
         return missing;
     }
-    ApplyGeometry(*p);
+    // The first picture a pass draws brings every picture's new geometry.
+    ApplyAllGeometry();
     return *p->surface;
 }
 
 void Win32SaverPort::RefreshPicture(int index) {
-    if (Picture* p = At(index)) p->surface->Present();
+    Picture* p = At(index);
+    if (p == nullptr) return;
+    if (!holdPresents_) {
+        p->surface->Present();
+        return;
+    }
+    // After a change of geometry the pass's pictures show together, once
+    // the last of them is drawn.
+    for (int later = index + 1; later < kPictureSlots; ++later) {
+        if (At(later) != nullptr) return;
+    }
+    ShowHeldPictures();
 }
 
 void Win32SaverPort::EnableTimer(int timer, bool enabled) {
@@ -380,7 +473,17 @@ SaverPort::Wake Win32SaverPort::WaitFrameOrEvents(bool frameWanted) {
     return pacer_.WaitFrame(frameWanted) ? Wake::Frame : Wake::Events;
 }
 
+void Win32SaverPort::TellDisplayPower() {
+    if (saver_ != nullptr) saver_->Display_Power(!offByState_ && !offByHint_);
+}
+
 void Win32SaverPort::Route(MSG& msg) {
+    const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+                       (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
+    if (input && offByHint_ && IsOurs(msg.hwnd)) {
+        offByHint_ = false;
+        TellDisplayPower();
+    }
     if (IsKeyDown(msg.message) && IsOurs(msg.hwnd)) msg.hwnd = form_;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -398,10 +501,10 @@ void Win32SaverPort::PumpEvents() {
 void Win32SaverPort::RunEvents() {
     // No pass comes any more: what changes from now on shows at once.
     framesComing_ = false;
+    ShowHeldPictures();
+    ApplyAllGeometry();
     for (Picture& p : pictures_) {
-        if (p.window == nullptr) continue;
-        ApplyGeometry(p);
-        InvalidateRect(p.window, nullptr, FALSE);
+        if (p.window != nullptr) InvalidateRect(p.window, nullptr, FALSE);
     }
     MSG msg;
     for (;;) {
@@ -478,8 +581,11 @@ LRESULT Win32SaverPort::OnFormMessage(HWND window, UINT message, WPARAM wParam, 
             if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
             // Older systems announce the display's power here (-1 on, 1 low
             // power, 2 off); the system still does the switching.
-            if ((wParam & 0xFFF0) == SC_MONITORPOWER && saver_ != nullptr) {
-                saver_->Display_Power(static_cast<int>(lParam) == -1);
+            // No "on" may ever follow when input wakes the display, so this
+            // "off" only lasts until the next input (see Route).
+            if ((wParam & 0xFFF0) == SC_MONITORPOWER) {
+                offByHint_ = static_cast<int>(lParam) != -1;
+                TellDisplayPower();
             }
             break;
         case WM_POWERBROADCAST:
@@ -523,7 +629,8 @@ void Win32SaverPort::OnPowerSetting(const void* setting) {
     DWORD state = 0;
     memcpy(&state, power->Data, sizeof state);
     // Dimmed still shows the saver.
-    saver_->Display_Power(state != 0);
+    offByState_ = state == 0;
+    TellDisplayPower();
 }
 
 LRESULT CALLBACK Win32SaverPort::CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

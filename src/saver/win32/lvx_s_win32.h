@@ -86,6 +86,8 @@ private:
     LRESULT ForwardKey(UINT message, WPARAM wParam, LPARAM lParam);
     // Display on or off, from a power-setting notification's data.
     void OnPowerSetting(const void* setting);
+    // The saver draws while neither signal says the display is off.
+    void TellDisplayPower();
     void PaintBackground(HWND window, HDC dc);
     HWND MakePicture(int index, int x, int y, int width, int height);
     bool IsOurs(HWND window) const;
@@ -94,6 +96,12 @@ private:
     Picture* At(int index);
     // Gives the picture its waiting size, place and outline.
     void ApplyGeometry(Picture& p);
+    // Gives every picture what waits for it, all in one step.
+    void ApplyAllGeometry();
+    void ApplyGeometry(Picture* first, Picture* last);
+    // Erases what the pictures left and shows every picture, once a pass
+    // that changed their geometry has drawn them all.
+    void ShowHeldPictures();
     void GeometryChanged(Picture& p);
 
     HWND form_ = nullptr;
@@ -102,6 +110,14 @@ private:
     HBRUSH backBrush_ = nullptr;
     // The display-state notification (Vista and later), looked up at run time.
     void* powerNotification_ = nullptr;
+    // Off as the display-state notification tells it, and off as the older
+    // SC_MONITORPOWER tells it, which any input ends.
+    bool offByState_ = false;
+    bool offByHint_ = false;
+    // A pass changed the pictures' geometry: their presents and the erase of
+    // the background they left wait for the pass's last picture.
+    bool holdPresents_ = false;
+    HRGN heldErase_ = nullptr;
     Lvx_S* saver_ = nullptr;
     // Passes still come to draw the pictures (false once the loop is over).
     bool framesComing_ = true;

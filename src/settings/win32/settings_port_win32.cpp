@@ -53,6 +53,7 @@ FileContent Win32SettingsPort::ReadFile(const std::string& path) {
 
 WriteStatus Win32SettingsPort::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
     const std::wstring target = Cp932ToWide(path);
+    if (target.empty()) return WriteStatus::Failed;
     // The user's protection holds even where the platform would let the
     // replace through (an administrator, Wine running as root).
     DWORD attributes = GetFileAttributesW(target.c_str());
@@ -124,12 +125,9 @@ std::u16string Win32SettingsPort::Cp932ToUtf16(std::string_view bytes) {
 }
 
 std::string Win32SettingsPort::Utf16ToCp932(std::u16string_view text) {
-    if (text.empty()) return {};
-    std::wstring wide(text.begin(), text.end());
-    int n = WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr, nullptr);
-    return bytes;
+    // A character the file's code page lacks becomes "?", never a look-alike
+    // that could name another, existing file.
+    return WideToCp932Replacing(std::wstring(text.begin(), text.end()));
 }
 
 }  // namespace lvx::win32

@@ -14,13 +14,7 @@ namespace {
 // A buffer's text up to its first NUL, in code page 932; a character the code
 // page cannot hold becomes "?".
 std::string BufferToCp932(const std::vector<wchar_t>& buffer) {
-    size_t length = wcsnlen(buffer.data(), buffer.size());
-    if (length == 0) return {};
-    int n = WideCharToMultiByte(932, 0, buffer.data(), static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(932, 0, buffer.data(), static_cast<int>(length), bytes.data(), n, nullptr, nullptr);
-    return bytes;
+    return WideToCp932Replacing(std::wstring_view(buffer.data(), wcsnlen(buffer.data(), buffer.size())));
 }
 
 // Whether the system's ANSI code page holds the whole text.

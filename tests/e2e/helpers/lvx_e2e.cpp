@@ -80,6 +80,8 @@
 namespace {
 
 constexpr UINT kDestroyCommand = WM_APP + 1;
+// "resize W H": the host (and its frame) take a new size.
+constexpr UINT kResizeCommand = WM_APP + 7;
 constexpr UINT kEndCommand = WM_APP + 2;
 constexpr UINT kPreviewEnded = WM_APP + 3;
 
@@ -112,6 +114,10 @@ void ReadCommands(DWORD mainThread) {
         while (std::getline(std::cin, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line == "destroy") PostThreadMessageW(mainThread, kDestroyCommand, 0, 0);
+            int w = 0, h = 0;
+            if (std::sscanf(line.c_str(), "resize %d %d", &w, &h) == 2) {
+                PostThreadMessageW(mainThread, kResizeCommand, static_cast<WPARAM>(w), static_cast<LPARAM>(h));
+            }
             if (line == "quit") break;
         }
         PostThreadMessageW(mainThread, kEndCommand, 0, 0);
@@ -175,6 +181,11 @@ int Host(int argc, wchar_t** argv, bool inProcessPreview) {
         if (msg.hwnd == nullptr && msg.message == kDestroyCommand) {
             DestroyWindow(host);
             Say("destroyed\n");
+        } else if (msg.hwnd == nullptr && msg.message == kResizeCommand) {
+            const int nw = static_cast<int>(msg.wParam), nh = static_cast<int>(msg.lParam);
+            SetWindowPos(frame, nullptr, 0, 0, nw, nh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(host, nullptr, 0, 0, nw, nh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Say("resized\n");
         } else if (msg.hwnd == nullptr && msg.message == kPreviewEnded) {
             Say("ended\n");
         } else if (msg.hwnd == nullptr && msg.message == kEndCommand) {
@@ -263,17 +274,62 @@ int Watch(int argc, wchar_t** argv) {
 
 int Picture(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
-    std::vector<int32_t> pixels = lvx::win32::Lvx_R_PicturePixels();
+    const int w = argc > 4 ? _wtoi(argv[3]) : lvx::win32::kPreviewPictureWidth;
+    const int h = argc > 4 ? _wtoi(argv[4]) : lvx::win32::kPreviewPictureHeight;
+    std::vector<int32_t> pixels = lvx::win32::Lvx_R_PicturePixels(w, h);
     if (pixels.empty()) return 1;
     FILE* file = _wfopen(argv[2], L"wb");
     if (file == nullptr) return 1;
-    std::fprintf(file, "P6\n%d %d\n255\n", lvx::win32::kPreviewPictureWidth, lvx::win32::kPreviewPictureHeight);
+    std::fprintf(file, "P6\n%d %d\n255\n", w, h);
     for (int32_t p : pixels) {
         unsigned char rgb[3] = {static_cast<unsigned char>(p & 0xFF), static_cast<unsigned char>((p >> 8) & 0xFF),
                                 static_cast<unsigned char>((p >> 16) & 0xFF)};
         std::fwrite(rgb, 1, 3, file);
     }
     return std::fclose(file) == 0 ? 0 : 1;
+}
+
+// sizes MS RRGGBB: for MS milliseconds, every 25 ms, the width of each of the
+// twelve pictures along its cell's middle row on a 1024 x 768 screen (cells
+// of 256), counted as pixels that are not the background colour; one line of
+// twelve numbers per sample.
+int Sizes(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    const DWORD total = static_cast<DWORD>(_wtoi(argv[2]));
+    const auto back = static_cast<uint32_t>(wcstoul(argv[3], nullptr, 16));  // 0x00RRGGBB, as DIB memory holds it
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = 1024;
+    info.bmiHeader.biHeight = -3;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP rows = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (rows == nullptr || bits == nullptr) return 1;
+    HGDIOBJ old = SelectObject(memory, rows);
+    const DWORD start = GetTickCount();
+    for (DWORD next = start; GetTickCount() - start < total; next += 25) {
+        for (int r = 0; r < 3; ++r) BitBlt(memory, 0, r, 1024, 1, screen, 0, 128 + 256 * r, SRCCOPY);
+        GdiFlush();
+        const auto* px = static_cast<const uint32_t*>(bits);
+        int widths[12] = {};
+        for (int r = 0; r < 3; ++r) {
+            for (int x = 0; x < 1024; ++x) {
+                if ((px[r * 1024 + x] & 0xFFFFFF) != back) ++widths[r * 4 + x / 256];
+            }
+        }
+        for (int w : widths) Say("%d ", w);
+        Say("\n");
+        const DWORD now = GetTickCount();
+        if (now - start < next + 25 - start) Sleep(next + 25 - now);
+    }
+    SelectObject(memory, old);
+    DeleteObject(rows);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return 0;
 }
 
 HWND SaverWindow() { return FindWindowW(nullptr, L"Lumvex_K47_Main"); }
@@ -628,6 +684,22 @@ int wmain(int argc, wchar_t** argv) {
         Say("%d\n", lvx::win32::DialogDpi());
         return 0;
     }
+    if (command == L"sizes") return Sizes(argc, argv);
+    if (command == L"dpichanged") {
+        // What the system sends when a window moves to a monitor of another
+        // DPI; without a suggested rectangle (a pointer would not cross
+        // processes), so the window keeps its place.
+        if (argc < 4) return 2;
+        HWND window = TopLevel(argv[2]);
+        const int dpi = _wtoi(argv[3]);
+        if (window == nullptr) return 1;
+        return PostMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), 0) ? 0 : 1;
+    }
+    if (command == L"bits") {
+        // Proof that a program of this kind runs at all.
+        Say("bits %d\n", static_cast<int>(sizeof(void*) * 8));
+        return 0;
+    }
     if (command == L"firstframe") return Run(argc, argv, true);
     if (command == L"passes") return Passes(argc, argv);
     if (command == L"procinfo") return ProcInfo(argc, argv);
@@ -636,6 +708,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"covers") return Covers();
     std::fprintf(stderr,
                  "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|client|controls|close|top|\n"
-                 "       same-file|set-edit|cursor|dpi|firstframe|passes|procinfo|display|monitors|covers ...\n");
+                 "       same-file|set-edit|cursor|dpi|dpichanged|bits|sizes|firstframe|passes|procinfo|display|monitors|covers ...\n");
     return 2;
 }
