@@ -76,5 +76,5 @@ if [ "$what" != "scr" ]; then
   configure native -DLVX_SANITIZE=ON -DLVX_BENCH=ON
   cmake --build "$B/native" -j "$jobs"
   configure fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DLVX_TESTS=OFF -DLVX_FUZZ=ON
-  cmake --build "$B/fuzz" -j "$jobs"
+  cmake --build "$B/fuzz" -j "$jobs" --target fuzzers
 fi

@@ -51,6 +51,9 @@ fi
 
 echo "== fuzz (bounded)"
 source "$ROOT/scripts/fuzz-env.sh"
+# The targets run side by side, one per core, then report in order.
+fuzz_names=()
+fuzz_pids=()
 for target in "$B"/fuzz/tests/fuzz/fuzz_*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
@@ -58,7 +61,13 @@ for target in "$B"/fuzz/tests/fuzz/fuzz_*; do
   mkdir -p "$corpus"
   seeds="$ROOT/tests/fuzz/seeds/${name#fuzz_}"
   [ -d "$seeds" ] || seeds=""
-  if "$target" -max_total_time="${LVX_FUZZ_SECONDS:-20}" $LVX_FUZZ_FLAGS "$corpus" $seeds >"$B/$name.log" 2>&1; then
+  "$target" -max_total_time="${LVX_FUZZ_SECONDS:-20}" $LVX_FUZZ_FLAGS "$corpus" $seeds >"$B/$name.log" 2>&1 &
+  fuzz_names+=("$name")
+  fuzz_pids+=($!)
+done
+for i in "${!fuzz_pids[@]}"; do
+  name=${fuzz_names[$i]}
+  if wait "${fuzz_pids[$i]}"; then
     echo "fuzz $name: ok ($(lvx_fuzz_summary "$B/$name.log"))"; passed=$((passed + 1))
   else
     echo "fuzz $name: FAILED (see $B/$name.log)"; tail -30 "$B/$name.log"; failed=$((failed + 1))

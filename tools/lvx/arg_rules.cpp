@@ -1,3 +1,5 @@
+#include <CLI/CLI.hpp>
+
 #include "arg_rules.h"
 
 #include <cinttypes>

@@ -2,11 +2,13 @@
 // shared by every command, each with a checker that names what it refuses.
 #pragma once
 
-#include <CLI/CLI.hpp>
-
 #include <cstdint>
 #include <optional>
 #include <string>
+
+namespace CLI {
+class Validator;
+}
 
 namespace lvx::tool {
 

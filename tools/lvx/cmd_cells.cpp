@@ -3,6 +3,8 @@
 #include <limits>
 #include <string>
 
+#include <CLI/CLI.hpp>
+
 #include "arg_rules.h"
 #include "commands.h"
 #include "saver/saver_layout.h"

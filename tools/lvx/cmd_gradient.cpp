@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "arg_rules.h"
 #include "commands.h"
 #include "output_file.h"

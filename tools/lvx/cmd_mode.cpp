@@ -1,3 +1,5 @@
+#include <CLI/CLI.hpp>
+
 #include "app/lvx_b.h"
 #include "commands.h"
 

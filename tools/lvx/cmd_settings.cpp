@@ -5,6 +5,8 @@
 #include <fstream>
 #include <limits>
 
+#include <CLI/CLI.hpp>
+
 #include "arg_rules.h"
 #include "commands.h"
 #include "settings/settings_file.h"

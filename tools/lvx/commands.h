@@ -3,11 +3,14 @@
 // Output formats are stable: tests and scripts read them.
 #pragma once
 
-#include <CLI/CLI.hpp>
-
 #include <ostream>
 #include <string>
 #include <vector>
+
+// CLI11 is heavy to compile: only the files that build the command line see it.
+namespace CLI {
+class App;
+}
 
 namespace lvx::tool {
 

@@ -1,5 +1,7 @@
 #include <algorithm>
 
+#include <CLI/CLI.hpp>
+
 #include "commands.h"
 #include "lvx_version.h"
 
