@@ -18,7 +18,8 @@
 //   watch MS CAPTION...    for MS milliseconds, prints "seen HWND PID CAPTION" for
 //                          each top-level window with one of the captions that
 //                          did not exist when the watch began; the caption "*"
-//                          stands for any visible window.
+//                          stands for any visible window. "quit" ends it
+//                          sooner, after one last look.
 //   picture FILE           writes the preview's still picture as a PPM file.
 //   run PROGRAM [TEXT]     starts PROGRAM with exactly the argument text TEXT,
 //                          prints "pid N", waits and ends with its exit code.
@@ -264,12 +265,18 @@ int Watch(int argc, wchar_t** argv) {
     EnumWindows(WatchOne, reinterpret_cast<LPARAM>(&state));
     Say("watching\n");
     state.report = true;
+    // Once the watched program has ended, none of its windows can appear any
+    // more: the script says so rather than waiting out the whole time.
+    ReadCommands(GetCurrentThreadId());
     DWORD start = GetTickCount();
+    MSG msg;
     while (GetTickCount() - start < limit) {
+        const bool last = PeekMessageW(&msg, nullptr, kEndCommand, kEndCommand, PM_REMOVE) != FALSE;
         EnumWindows(WatchOne, reinterpret_cast<LPARAM>(&state));
+        if (last) break;
         Sleep(5);
     }
-    return 0;
+    ExitProcess(0);  // the command reader may still be waiting for input
 }
 
 int Picture(int argc, wchar_t** argv) {
