@@ -9,7 +9,8 @@
 base="${LVX_WINEPREFIX:-${LVX_BUILD:-$LVX_ROOT/build}/wineprefix}"
 export LVX_WINEPREFIX="${LVX_BUILD:-$LVX_ROOT/build}/wineprefix-192dpi"
 if [ ! -f "$LVX_WINEPREFIX/.lvx-192dpi" ]; then
-    ( source "$LVX_ROOT/scripts/wine-env.sh" && lvx_wine_prefix )
+    # The project's prefix must exist first; this one is a copy of it.
+    ( export LVX_WINEPREFIX="$base" && source "$LVX_ROOT/scripts/wine-env.sh" && lvx_wine_prefix )
     rm -rf "$LVX_WINEPREFIX"
     cp -a "$base" "$LVX_WINEPREFIX"
     touch "$LVX_WINEPREFIX/.lvx-192dpi"
