@@ -21,6 +21,9 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/dialog_lib.sh"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The helper read the DPI when it started.
+lvx_serve_stop
+lvx_serve_start
 DLG_DPI=192
 
 dlg_ini "BGM区分= 1" "BGMﾘﾋﾟｰﾄ= 12" "ｸﾞﾗﾃﾞｰｼｮﾝ= 0" "形状= 0" "背景色ﾗﾝﾀﾞﾑ= 1" "背景色= 16711680"

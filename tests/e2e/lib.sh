@@ -32,6 +32,7 @@ lvx_cleanup() {
         kill -9 "${!pidvar}" 2>/dev/null
         wait "${!pidvar}" 2>/dev/null
     done
+    lvx_serve_stop
     if [ "$LVX_OWN_DISPLAY" = 1 ]; then
         lvx_wineserver_stop
         lvx_xvfb_stop
@@ -192,9 +193,48 @@ lvx_quit() {
     lvx_wait_exit "$1" 10 || lvx_kill "$1"
 }
 
-# lvx_helper ARGS...: runs the helper in the foreground and prints its output.
+# One helper process answers all of a test's one-shot queries: each Wine
+# start costs most of a second, and seconds for the 32-bit file under
+# emulation. Started by lib.sh; a test that changes what a process reads once
+# at its start (the DPI) starts it anew.
+lvx_serve_start() {
+    local in="$LVX_T/serve.in" out="$LVX_T/serve.out"
+    rm -f "$in" "$out"
+    mkfifo "$in" "$out"
+    "$LVX_ROOT/scripts/wine-exec.sh" "$LVX_E2E_HELPER" serve <"$in" >"$out" 2>/dev/null &
+    LVX_SERVE_PID=$!
+    exec {LVX_SERVE_IN}>"$in" {LVX_SERVE_OUT}<"$out"
+}
+
+lvx_serve_stop() {
+    [ -n "${LVX_SERVE_PID:-}" ] || return 0
+    exec {LVX_SERVE_IN}>&- {LVX_SERVE_OUT}<&-
+    local i
+    for i in $(seq 1 50); do kill -0 "$LVX_SERVE_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$LVX_SERVE_PID" 2>/dev/null
+    wait "$LVX_SERVE_PID" 2>/dev/null
+    LVX_SERVE_PID=""
+}
+
+# lvx_helper ARGS...: the helper's answer to one query, with its exit status.
+# The whole answer is read before any of it is printed, so a reader that
+# stops early (head -1) leaves nothing behind for the next query; answers
+# to other tokens (a query abandoned after a timeout) are skipped.
 lvx_helper() {
-    "$LVX_ROOT/scripts/wine-exec.sh" "$LVX_E2E_HELPER" "$@" </dev/null 2>/dev/null | tr -d '\r'
+    local token="$BASHPID.$RANDOM.$RANDOM" line answer="" IFS=$'\t'
+    printf '%s\n' "$token$IFS$*" >&"$LVX_SERVE_IN" || return 1
+    while IFS= read -r -t 120 line <&"$LVX_SERVE_OUT"; do
+        line=${line%$'\r'}
+        case "$line" in
+            "lvx-e2e-done $token "*)
+                [ -n "$answer" ] && printf '%s' "$answer"
+                return "${line##* }" ;;
+            "lvx-e2e-done "*) answer="" ;;
+            *) answer+="$line"$'\n' ;;
+        esac
+    done
+    echo "lvx_helper: no answer to '$*'" >&2
+    return 1
 }
 
 # lvx_children HWND: "HWND X Y W H VISIBLE PID CAPTION" per child window.
@@ -319,3 +359,5 @@ lvx_non_background() {
     convert "$1" "${crop[@]}" -fill black -opaque "#$2" -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
 }
 
+
+lvx_serve_start

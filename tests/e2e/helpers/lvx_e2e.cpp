@@ -61,6 +61,12 @@
 //   covers                 one line "LEFT TOP RIGHT BOTTOM" per visible
 //                          top-level window of the saver's process other
 //                          than the saver window itself.
+//   serve                  answers one-shot commands (not host, preview-host,
+//                          caption, watch, run, firstframe) read one per line:
+//                          "TOKEN<tab>COMMAND<tab>ARG...", in UTF-8. Prints
+//                          the command's output, then "lvx-e2e-done TOKEN
+//                          STATUS". One process for all of a test's queries,
+//                          since each Wine start costs most of a second.
 #include <windows.h>
 #include <psapi.h>
 
@@ -662,7 +668,7 @@ int Covers() {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int Dispatch(int argc, wchar_t** argv) {
     std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"host") return Host(argc, argv, false);
     if (command == L"preview-host") return Host(argc, argv, true);
@@ -717,4 +723,46 @@ int wmain(int argc, wchar_t** argv) {
                  "usage: lvx_e2e host|preview-host|caption|children|watch|picture|run|client|controls|close|top|\n"
                  "       same-file|set-edit|cursor|dpi|dpichanged|bits|sizes|firstframe|passes|procinfo|display|monitors|covers ...\n");
     return 2;
+}
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+int Serve() {
+    // Commands that live on, end the process or read stdin themselves.
+    const std::set<std::wstring> longLived{L"host", L"preview-host", L"caption", L"watch", L"run", L"firstframe",
+                                           L"serve"};
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> fields;
+        size_t from = 0;
+        for (size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1) {
+            fields.push_back(line.substr(from, tab - from));
+        }
+        fields.push_back(line.substr(from));
+        std::vector<std::wstring> args{L"lvx_e2e"};
+        for (size_t i = 1; i < fields.size(); ++i) args.push_back(Wide(fields[i]));
+        std::vector<wchar_t*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const bool allowed = args.size() > 1 && longLived.count(args[1]) == 0;
+        const int status = allowed ? Dispatch(static_cast<int>(args.size()), argv.data()) : 2;
+        Say("lvx-e2e-done %s %d\n", fields[0].c_str(), status);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc > 1 && std::wstring(argv[1]) == L"serve") return Serve();
+    return Dispatch(argc, argv);
 }
