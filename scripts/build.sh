@@ -3,7 +3,7 @@
 # lvx alone, without sanitizers, into build/out/lvx; "all" (default): both
 # .scr files, also the native core, tool and tests with sanitizers, the
 # Windows tests and the fuzz targets. The program files land in build/out/x64
-# and build/out/x86. A first "all" takes about ten minutes on two cores.
+# and build/out/x86. A first "all" takes about four minutes on two cores.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build"
