@@ -359,5 +359,4 @@ lvx_non_background() {
     convert "$1" "${crop[@]}" -fill black -opaque "#$2" -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
 }
 
-
 lvx_serve_start
