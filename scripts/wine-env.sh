@@ -91,6 +91,30 @@ lvx_wineserver_start() {
   wine wineboot </dev/null >/dev/null 2>&1 || true
 }
 
+# lvx_desktop_hold HELPER: keeps Wine's desktop open for a whole batch.
+# Wine closes a desktop one second after its last program has ended; a
+# program that starts just then can attach to the closing desktop and see
+# none of the windows of the programs after it. One idle program on it
+# (the tests' helper, waiting for queries) means it never closes.
+lvx_desktop_hold() {
+  local line
+  coproc LVX_DESKTOP_HOLDER { wine "$1" serve 2>/dev/null; }
+  # Its answer to one query that enumerates windows: it is on the desktop.
+  printf 'hold\ttop\t0\n' >&"${LVX_DESKTOP_HOLDER[1]}"
+  while IFS= read -r -t 60 line <&"${LVX_DESKTOP_HOLDER[0]}"; do
+    [[ $line == "lvx-e2e-done hold "* ]] && return 0
+  done
+  echo "the program that holds Wine's desktop did not answer" >&2
+  return 1
+}
+
+lvx_desktop_release() {
+  [ -n "${LVX_DESKTOP_HOLDER_PID:-}" ] || return 0
+  local pid=$LVX_DESKTOP_HOLDER_PID
+  eval "exec ${LVX_DESKTOP_HOLDER[1]}>&- ${LVX_DESKTOP_HOLDER[0]}<&-"
+  wait "$pid" 2>/dev/null || true
+}
+
 lvx_wineserver_stop() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
