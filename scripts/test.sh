@@ -78,10 +78,9 @@ echo "== Windows tests under Wine"
 source "$ROOT/scripts/wine-env.sh"
 lvx_wine_prefix
 lvx_xvfb_start
-lvx_wineserver_start
 cleanup() { lvx_desktop_release; lvx_wineserver_stop; lvx_xvfb_stop; }
 trap cleanup EXIT
-lvx_desktop_hold "$B/win64/tests/e2e/lvx_e2e.exe" || failed=$((failed + 1))
+lvx_wineserver_start "$B/win64/tests/e2e/lvx_e2e.exe" || failed=$((failed + 1))
 (cd "$B/win64" && ctest --output-on-failure --timeout 120) 2>&1 | tee "$B/win-ctest.log"
 count_ctest "$B/win-ctest.log"
 

@@ -85,10 +85,15 @@ lvx_xvfb_stop() {
 }
 
 # One persistent Wine server for a whole batch: each run through a pipe would
-# otherwise wait seconds for Wine's background processes.
+# otherwise wait seconds for Wine's background processes. With HOLDER, that
+# program keeps the server's desktop open (lvx_desktop_hold); it starts first,
+# before any desktop can be closing.
 lvx_wineserver_start() {
+  local status=0
   wineserver -p
+  if [ -n "${1:-}" ]; then lvx_desktop_hold "$1" || status=1; fi
   wine wineboot </dev/null >/dev/null 2>&1 || true
+  return $status
 }
 
 # lvx_desktop_hold HELPER: keeps Wine's desktop open for a whole batch.
