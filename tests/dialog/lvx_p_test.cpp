@@ -253,6 +253,11 @@ TEST(Options, SpinnersStopAtTheirEnds) {
         {Line(key::PictureSize, " 256"), false, +1, 256, "256"},
         {Line(key::PictureSize, " 128"), false, -1, 128, "128"},
         {Line(key::PictureSize, " 200"), false, +1, 201, "201"},
+        // Onto each end: the arrows reach it.
+        {Line(key::ColorInterval, " 6"), true, -1, 5, "5秒毎"},
+        {Line(key::ColorInterval, " 59"), true, +1, 60, "60秒毎"},
+        {Line(key::PictureSize, " 129"), false, -1, 128, "128"},
+        {Line(key::PictureSize, " 255"), false, +1, 256, "256"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.ini + std::to_string(r.step));
