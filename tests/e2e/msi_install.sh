@@ -68,7 +68,8 @@ msiexec() { "$wine64" msiexec "$@" </dev/null >/dev/null 2>&1; }
 windir="$WINEPREFIX/drive_c/windows"
 sys64="$windir/system32"
 sys32="$windir/syswow64"
-appdata_ini=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)/Lumvex_K47/Lumvex_K47.ini
+# Wine names the Windows user after the Unix one.
+appdata_ini="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Lumvex_K47/Lumvex_K47.ini"
 
 # The uninstall entries named Lumvex_K47, one line each:
 # "KEY|DisplayVersion|Publisher|HelpLink|Size|UninstallString".
