@@ -144,7 +144,7 @@ lvx_check "a key ends it" lvx_wait_exit s 8
 # immutable for this step; the trap clears it).
 rm -f "$appdata_ini"
 MSI_IMMUTABLE=$sys64
-chattr +i "$sys64"
+lvx_check "System32 is made immutable" chattr +i "$sys64"
 lvx_check "the installed dialog opens" dlg_open d
 dlg_click 1 C4 46 30         # circle
 dlg_click 1 B 370 292        # OK
