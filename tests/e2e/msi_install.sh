@@ -6,7 +6,8 @@
 # program runs and, with System32 not writable, its dialog saves to
 # %APPDATA%; a higher version replaces it in place; SETSAVER=1 chooses it;
 # the 32-bit package refuses 64-bit Windows; removal leaves no file of its
-# own behind. The packages are made from the program files this build made.
+# own behind. Then, in a 32-bit prefix, the 32-bit package installs and goes
+# again. The packages are made from the program files this build made.
 set -uo pipefail
 : "${LVX_ROOT:?}" "${LVX_SCR:?}" "${LVX_SCR_X86:?}" "${LVX_E2E_HELPER:?}"
 here=$(cd "$(dirname "$0")" && pwd)
@@ -15,35 +16,41 @@ source "$LVX_ROOT/scripts/wine-env.sh"
 lvx_wine_prefix
 
 MSI_T=$(mktemp -d "${TMPDIR:-/tmp}/lvx-msi.XXXXXX")
-MSI_MOUNTED=0
+MSI_MOUNTS=()
 MSI_OWN_DISPLAY=0
 MSI_IMMUTABLE=""
+MSI_PREFIX32=""
 msi_teardown() {
     [ -n "$MSI_IMMUTABLE" ] && chattr -i "$MSI_IMMUTABLE" 2>/dev/null
     lvx_desktop_release
     lvx_wineserver_stop
-    if [ "$MSI_MOUNTED" = 1 ]; then
+    [ -n "$MSI_PREFIX32" ] && { WINEPREFIX=$MSI_PREFIX32 wineserver -k 2>/dev/null; WINEPREFIX=$MSI_PREFIX32 wineserver -w 2>/dev/null; }
+    local dir i
+    for dir in "${MSI_MOUNTS[@]}"; do
         # Wine's last processes may still hold files for a moment.
-        local i
-        for i in 1 2 3 4 5; do umount "$MSI_T/prefix" 2>/dev/null && break; sleep 0.5; done
-        mountpoint -q "$MSI_T/prefix" && umount -l "$MSI_T/prefix"
-    fi
+        for i in 1 2 3 4 5; do umount "$dir" 2>/dev/null && break; sleep 0.5; done
+        mountpoint -q "$dir" && umount -l "$dir"
+    done
     rm -rf "$MSI_T"
     [ "$MSI_OWN_DISPLAY" = 1 ] && lvx_xvfb_stop
 }
 # Until lib.sh takes over the clean-up (below).
 trap msi_teardown EXIT
 
-# A fresh prefix: an overlay over the ring's prefix costs nothing and leaves
-# that prefix untouched; a plain copy (1.3 GB) where overlays cannot be
-# mounted.
-mkdir -p "$MSI_T/prefix" "$MSI_T/upper" "$MSI_T/work"
-if mount -t overlay overlay -o "lowerdir=$WINEPREFIX,upperdir=$MSI_T/upper,workdir=$MSI_T/work" "$MSI_T/prefix" 2>/dev/null; then
-    MSI_MOUNTED=1
-else
-    echo "no overlay mount here: copying the prefix" >&2
-    cp -a "$WINEPREFIX/." "$MSI_T/prefix/"
-fi
+# msi_fresh_prefix BASE NAME: a fresh prefix $MSI_T/NAME made from BASE: an
+# overlay costs nothing and leaves BASE untouched; a plain copy (1.3 GB for
+# the ring's prefix, about 30 s) where overlays cannot be mounted.
+msi_fresh_prefix() {
+    local dir="$MSI_T/$2"
+    mkdir -p "$dir" "$MSI_T/$2.upper" "$MSI_T/$2.work"
+    if mount -t overlay overlay -o "lowerdir=$1,upperdir=$MSI_T/$2.upper,workdir=$MSI_T/$2.work" "$dir" 2>/dev/null; then
+        MSI_MOUNTS+=("$dir")
+    else
+        echo "no overlay mount here: copying the prefix $1" >&2
+        cp -a "$1/." "$dir/"
+    fi
+}
+msi_fresh_prefix "$WINEPREFIX" prefix
 export LVX_WINEPREFIX="$MSI_T/prefix"
 export WINEPREFIX="$LVX_WINEPREFIX"
 # Tests before may have left settings of their own in the ring's prefix.
@@ -73,8 +80,9 @@ appdata_ini="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Lumvex_K47/Lumv
 
 # The uninstall entries named Lumvex_K47, one line each:
 # "KEY|DisplayVersion|Publisher|HelpLink|Size|UninstallString".
-entries() {
-    "$wine64" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null 2>/dev/null |
+entries() { entries_with "$wine64"; }
+entries_with() {  # WINE
+    "$1" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null 2>/dev/null |
         tr -d '\r' | awk -F '    ' '
             function flush() { if (name == "Lumvex_K47") print key "|" v["DisplayVersion"] "|" v["Publisher"] "|" v["HelpLink"] "|" v["Size"] "|" v["UninstallString"] }
             /^HKEY/ { flush(); key = $0; sub(/.*\\/, "", key); name = ""; delete v; next }
@@ -174,4 +182,30 @@ lvx_expect_eq "no file of its own is left, no entry" "" \
     "$(find "$WINEPREFIX/drive_c" -iname 'lumvex_k47*' ! -path '*/AppData/*' 2>/dev/null; entries)"
 lvx_expect_eq "nothing of it is left in the installer's cache" "$installer_before" "$(ls "$windir/Installer" 2>/dev/null)"
 lvx_check "the user's settings stay" test -s "$appdata_ini"
+
+# ---- the x86 package on 32-bit Windows (Wine's 32-bit half): installs the
+# 32-bit file into System32, and goes again. Its prefix is made once (about
+# 25 s) beside the ring's and used through an overlay, as above.
+base32="$LVX_BUILD/wineprefix-win32"
+started32=$(date +%s%N)
+if [ ! -f "$base32/.lvx-ready" ]; then
+    rm -rf "$base32"
+    WINEPREFIX=$base32 WINEARCH=win32 wineboot -i </dev/null >/dev/null 2>&1
+    WINEPREFIX=$base32 wineserver -w
+    [ -d "$base32/drive_c/windows/system32" ] && touch "$base32/.lvx-ready"
+fi
+msi_fresh_prefix "$base32" prefix32
+MSI_PREFIX32="$MSI_T/prefix32"
+wine32() { WINEPREFIX=$MSI_PREFIX32 WINEARCH=win32 wine "$@" </dev/null 2>/dev/null; }
+WINEPREFIX=$MSI_PREFIX32 wineserver -p
+entries32() { WINEPREFIX=$MSI_PREFIX32 WINEARCH=win32 entries_with wine; }
+wine32 msiexec /i "$(lvx_win_path "$new86")" /qn >/dev/null
+lvx_expect_eq "32-bit Windows: msiexec /i x86.msi /qn succeeds" 0 "$?"
+lvx_check "the 32-bit file is in its System32" cmp -s "$LVX_SCR_X86" "$MSI_PREFIX32/drive_c/windows/system32/Lumvex_K47.scr"
+lvx_expect_eq "one entry, version 1.0.1" "1 1.0.1" "$(entries32 | grep -c .) $(entries32 | cut -d'|' -f2)"
+wine32 msiexec /x "$(lvx_win_path "$new86")" /qn >/dev/null
+lvx_expect_eq "msiexec /x /qn succeeds" 0 "$?"
+lvx_expect_eq "no file of its own is left, no entry" "" \
+    "$(find "$MSI_PREFIX32/drive_c" -iname 'lumvex_k47*' 2>/dev/null; entries32)"
+echo "the 32-bit part took $((($(date +%s%N) - started32) / 1000000)) ms"
 echo "msi_install: $((($(date +%s%N) - msi_started) / 1000000)) ms in all"
