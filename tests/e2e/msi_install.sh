@@ -23,7 +23,8 @@ MSI_PREFIX32=""
 msi_teardown() {
     [ -n "$MSI_IMMUTABLE" ] && chattr -i "$MSI_IMMUTABLE" 2>/dev/null
     lvx_desktop_release
-    lvx_wineserver_stop
+    # Only the test's own server: never the ring's.
+    [ "$WINEPREFIX" = "$MSI_T/prefix" ] && lvx_wineserver_stop
     [ -n "$MSI_PREFIX32" ] && { WINEPREFIX=$MSI_PREFIX32 wineserver -k 2>/dev/null; WINEPREFIX=$MSI_PREFIX32 wineserver -w 2>/dev/null; }
     local dir i
     for dir in "${MSI_MOUNTS[@]}"; do
