@@ -11,6 +11,7 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   lame sox libsox-fmt-mp3 locales
   libx11-dev libxext-dev libxrandr-dev xscreensaver procps
+  wixl msitools faketime osslsigncode
 )
 
 # Wine under a Japanese system code page needs the glibc locale for file names.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/win32/text_win32.h"
+#include "resources/english_table.h"
 #include "resources/win32/dialog_art_win32.h"
 
 namespace lvx::win32 {
@@ -77,6 +78,17 @@ TEST(DialogChoosers, MusicFileRequestHasTheFilterTitleAndLimit) {
     EXPECT_EQ(request.nFilterIndex, 0u);
     EXPECT_EQ(request.lpstrInitialDir, nullptr);
     EXPECT_EQ(request.Flags, 0u);
+}
+
+// The file chooser's texts live only here: the table of English meanings
+// (checked against the portable texts by the native tests) must hold them.
+TEST(DialogChoosers, TheEnglishTableHoldsTheChoosersTexts) {
+    const auto table = test::ReadEnglishTable(LVX_ENGLISH_TABLE);
+    wchar_t file[256] = {};
+    wchar_t title[256] = {};
+    const OPENFILENAMEW request = MusicFileRequest(nullptr, file, title);
+    EXPECT_EQ(table.at("ChooseMusicFile.Title").japanese, WideToUtf8(request.lpstrTitle));
+    EXPECT_EQ(table.at("ChooseMusicFile.Filter").japanese, WideToUtf8(request.lpstrFilter));  // to the first NUL
 }
 
 TEST(DialogChoosers, ChosenPathsThatCodePage932CannotHoldUseTheirShortForm) {

@@ -21,6 +21,11 @@ has "FileVersion/ProductVersion text $version.0" "$(utf16 "$version.0")"
 has "manifest version=\"$version.0\"" "version=\"\\Q$version\\E\\.0\""
 has "credit text Ver.$version" "Lumvex_K47 Ver\\.\\Q$version\\E\\x00"
 has "CompanyName" "$(utf16 CompanyName)"
+# The description Explorer shows is the one the table of English meanings holds.
+description=$(awk -F'\t' '$1 == "FileDescription" {print $2}' "$root/src/resources/english.tsv")
+[ -n "$description" ] || { echo "no FileDescription in src/resources/english.tsv"; exit 1; }
+# The value follows its key (NUL-ended, padded to four bytes) and ends with a NUL.
+has "FileDescription $description" "$(utf16 FileDescription)\\x00\\x00(\\x00\\x00)?$(printf '%s' "$description" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -s ' \n' ' ' | sed -E 's/ ([0-9a-f]{2})/\\x\1/g; s/ //g')\\x00\\x00"
 has "LegalCopyright" "$(utf16 LegalCopyright)"
 # VS_FIXEDFILEINFO: signature, structure version, then file version MS (minor, major) and LS (0, patch).
 fixed=$(printf '\\xbd\\x04\\xef\\xfe\\x00\\x00\\x01\\x00\\x%02x\\x%02x\\x%02x\\x%02x\\x00\\x00\\x%02x\\x%02x' \
