@@ -7,7 +7,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build"
-usage() { echo "usage: bash scripts/build.sh [all|scr|lvx]"; }
+usage() { echo "usage: bash scripts/build.sh [all|scr|lvx]   (with CI=true a compiler warning stops the build)"; }
 what="${1:-all}"
 case "$what" in
   all|scr|lvx) ;;
@@ -16,10 +16,18 @@ case "$what" in
 esac
 [ $# -le 1 ] || { echo "build.sh: one argument at most" >&2; usage >&2; exit 2; }
 jobs=$(nproc)
+# A continuous-integration run (CI=true) stops at any compiler warning, so
+# that a new one cannot slip in; elsewhere a warning is only printed.
+werror=OFF
+[ "${CI:-}" = true ] && werror=ON
 
 configure() {  # dir, extra cmake args...
   local dir=$1; shift
-  [ -f "$B/$dir/build.ninja" ] || cmake -S "$ROOT" -B "$B/$dir" -G Ninja "$@" >/dev/null
+  if [ ! -f "$B/$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$B/$dir" -G Ninja -DLVX_WERROR=$werror "$@" >/dev/null
+  elif ! grep -q -x "LVX_WERROR:BOOL=$werror" "$B/$dir/CMakeCache.txt"; then
+    cmake "$B/$dir" -DLVX_WERROR=$werror >/dev/null
+  fi
 }
 
 if [ "$what" = "lvx" ]; then

@@ -2,6 +2,13 @@
 # Installs what a fresh Debian 12 machine lacks to build and test the saver.
 # Idempotent and silent when everything is already there.
 set -euo pipefail
+usage() { echo "usage: bash scripts/deps.sh   (installs with apt-get, as root or through sudo)"; }
+if [ $# -gt 0 ]; then
+  case "$1" in
+    -h|--help) usage; exit 0 ;;
+    *) echo "deps.sh: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
+  esac
+fi
 
 PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev

@@ -1,4 +1,14 @@
 # Sourced by test.sh and fuzz.sh: how the libFuzzer targets run.
+# Run rather than sourced: say how it is used, and stop.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  usage() { echo "usage: source scripts/fuzz-env.sh   (sets LVX_FUZZ_FLAGS and ASAN_OPTIONS, gives lvx_fuzz_summary)"; }
+  case "${1:-}" in
+    -h|--help) usage; exit 0 ;;
+  esac
+  echo "fuzz-env.sh: this file is sourced by other scripts, not run" >&2
+  usage >&2
+  exit 2
+fi
 #
 # Inputs are bounded to 4 KB (a settings file is a few hundred bytes). The
 # sanitizer's allocator is told to keep a small quarantine, not to fill new

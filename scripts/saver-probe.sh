@@ -2,6 +2,16 @@
 # Wine on a private Xvfb and reads its figures from outside: passes (the
 # window property the saver keeps), CPU time of its process, memory and
 # handles. Needs build/win64 (bash scripts/build.sh).
+# Run rather than sourced: say how it is used, and stop.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  usage() { echo "usage: source scripts/saver-probe.sh   (gives probe_display, probe_start, probe_stop ...; needs build/win64)"; }
+  case "${1:-}" in
+    -h|--help) usage; exit 0 ;;
+  esac
+  echo "saver-probe.sh: this file is sourced by other scripts, not run" >&2
+  usage >&2
+  exit 2
+fi
 LVX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # A Wine prefix of its own: the single-instance guard would otherwise let no
 # saver of a test run start beside the measured one.

@@ -1,5 +1,15 @@
 # Sourced by the build and test scripts: a private, quiet, crash-safe Wine
 # and a private Xvfb. Nothing here touches ~/.wine or the user's display.
+# Run rather than sourced: say how it is used, and stop.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  usage() { echo "usage: source scripts/wine-env.sh   (gives lvx_wine_prefix, lvx_xvfb_start, lvx_wineserver_start ...; reads LVX_DISPLAY, LVX_SCREEN, LVX_WINEPREFIX)"; }
+  case "${1:-}" in
+    -h|--help) usage; exit 0 ;;
+  esac
+  echo "wine-env.sh: this file is sourced by other scripts, not run" >&2
+  usage >&2
+  exit 2
+fi
 LVX_ROOT="${LVX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 LVX_BUILD="${LVX_BUILD:-$LVX_ROOT/build}"
 

@@ -118,7 +118,7 @@ TEST(Layout, EveryItemAsDesigned) {
         const ItemDef& item = kItems[static_cast<size_t>(at)];
         EXPECT_EQ(item.panel, r.panel) << r.name << "(" << r.index << ")";
         EXPECT_EQ(item.box, r.box) << r.name << "(" << r.index << ")";
-        if (r.text != nullptr) EXPECT_EQ(item.text, r.text) << r.name << "(" << r.index << ")";
+        if (r.text != nullptr) { EXPECT_EQ(item.text, r.text) << r.name << "(" << r.index << ")"; }
     }
     struct Control {
         const ControlDef& def;
@@ -151,8 +151,8 @@ TEST(Layout, LaidOutAgainAt96Then144Then192) {
                          std::to_string(dpi));
             EXPECT_EQ(b.x, ScaleForDpi(design.x, dpi));
             EXPECT_EQ(b.y, ScaleForDpi(design.y, dpi));
-            if (!(kItems[i].flags & kAutoSize)) EXPECT_EQ(b.x + b.w, ScaleForDpi(design.x + design.w, dpi));
-            if (dpi == 96) EXPECT_EQ(b, at96[i]);
+            if (!(kItems[i].flags & kAutoSize)) { EXPECT_EQ(b.x + b.w, ScaleForDpi(design.x + design.w, dpi)); }
+            if (dpi == 96) { EXPECT_EQ(b, at96[i]); }
         }
         EXPECT_EQ(ClientBox(dpi).w, ScaleForDpi(537, dpi));
         EXPECT_EQ(ClientBox(dpi).h, ScaleForDpi(325, dpi));

@@ -13,6 +13,11 @@ for at in "900 384" "0 384" "512 384" "512 0" "512 767" "512 384"; do
     sleep 0.25
 done
 lvx_check "moves along one axis only leave the saver running" lvx_alive s
+# An ended saver's process lives about 2 s on (Wine waits for a window
+# manager), so being alive proves little: it must still be turning.
+before=$(lvx_passes)
+sleep 0.5
+lvx_check "and it keeps turning" test "$(lvx_passes)" -gt "${before:-0}"
 lvx_move_by 1 1
 lvx_check "one pixel on both axes ends it" lvx_wait_exit s 8
 lvx_expect_eq "exit code" 0 "$LVX_EXIT"

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "render/classic_colors.h"
@@ -15,6 +18,16 @@ struct BlendCase {
     int32_t color1, color2, steps;
     Table expected;
 };
+
+// The case as its test name shows it: "0x000000 to 0xFFFFFF in 5 steps".
+void PrintTo(const BlendCase& c, std::ostream* os) {
+    const auto hex = [](int32_t v) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(v));
+        return std::string(text);
+    };
+    *os << hex(c.color1) << " to " << hex(c.color2) << " in " << c.steps << " steps";
+}
 
 class BlendColorsTable : public testing::TestWithParam<BlendCase> {};
 

@@ -98,13 +98,13 @@ TEST(HackOptions, EachSettingItsBoundsAndItsMessage) {
         EXPECT_EQ(out.error, c.error);
         if (!out.ok) continue;
         const Settings& s = out.settings;
-        if (c.size >= 0) EXPECT_EQ(s.PictureSize, c.size);
-        if (c.sizeRandom >= 0) EXPECT_EQ(s.SizeRandom, c.sizeRandom);
-        if (c.interval >= 0) EXPECT_EQ(s.ColorInterval, c.interval);
-        if (c.gradation >= 0) EXPECT_EQ(s.Gradation, c.gradation);
-        if (c.backRandom >= 0) EXPECT_EQ(s.BackColorRandom, c.backRandom);
-        if (c.back >= 0) EXPECT_EQ(s.BackColor, c.back);
-        if (c.shape >= 0) EXPECT_EQ(s.Shape, c.shape);
+        if (c.size >= 0) { EXPECT_EQ(s.PictureSize, c.size); }
+        if (c.sizeRandom >= 0) { EXPECT_EQ(s.SizeRandom, c.sizeRandom); }
+        if (c.interval >= 0) { EXPECT_EQ(s.ColorInterval, c.interval); }
+        if (c.gradation >= 0) { EXPECT_EQ(s.Gradation, c.gradation); }
+        if (c.backRandom >= 0) { EXPECT_EQ(s.BackColorRandom, c.backRandom); }
+        if (c.back >= 0) { EXPECT_EQ(s.BackColor, c.back); }
+        if (c.shape >= 0) { EXPECT_EQ(s.Shape, c.shape); }
         EXPECT_EQ(s.BgmKind, 0);
         EXPECT_EQ(s.PictureCount, 12);
     }
@@ -132,7 +132,7 @@ TEST(HackOptions, WindowChoiceFollowsTheHackConventions) {
         auto o = Parse(Words(c.line), c.env, error);
         ASSERT_TRUE(o) << error;
         EXPECT_EQ(o->target, c.target);
-        if (c.target == Options::Target::WindowId) EXPECT_EQ(o->windowId, c.id);
+        if (c.target == Options::Target::WindowId) { EXPECT_EQ(o->windowId, c.id); }
     }
     std::string error;
     EXPECT_FALSE(Parse({"-root"}, "garbage", error));
