@@ -4,13 +4,18 @@
  *                                       in turn (RandR); the modes go when it ends
  *   storm WINDOW COUNT                  COUNT resizes of WINDOW, sent at once
  *   vroot X Y W H SECONDS               a window marked as the virtual root
- *                                       (__SWM_VROOT); prints its id, holds it */
+ *                                       (__SWM_VROOT); prints its id, holds it
+ *   term PID WINDOW                     SIGTERM to PID; prints the ms until
+ *                                       WINDOW is destroyed (its program ended) */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <poll.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 static int modes(Display *d, int argc, char **argv) {
@@ -67,6 +72,35 @@ static int vroot(Display *d, int x, int y, unsigned w, unsigned h, double second
     return 0;
 }
 
+static double now_ms(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (double) t.tv_sec * 1e3 + (double) t.tv_nsec / 1e6;
+}
+
+/* Measured from here, not by a script polling: a program start costs more
+ * than what is measured. */
+static int term(Display *d, pid_t pid, Window w) {
+    XSelectInput(d, w, StructureNotifyMask);
+    XSync(d, False);
+    double start = now_ms();
+    if (kill(pid, SIGTERM) != 0) return perror("kill"), 1;
+    while (now_ms() - start < 5000) {
+        while (XPending(d) > 0) {
+            XEvent e;
+            XNextEvent(d, &e);
+            if (e.type == DestroyNotify && e.xdestroywindow.window == w) {
+                printf("%.0f\n", now_ms() - start);
+                return 0;
+            }
+        }
+        struct pollfd p = {ConnectionNumber(d), POLLIN, 0};
+        poll(&p, 1, 10);
+    }
+    printf("5000\n");
+    return 1;
+}
+
 int main(int argc, char **argv) {
     Display *d = XOpenDisplay(NULL);
     if (d == NULL) return fprintf(stderr, "no display\n"), 1;
@@ -74,6 +108,7 @@ int main(int argc, char **argv) {
     if (argc == 4 && strcmp(argv[1], "storm") == 0) return storm(d, strtoul(argv[2], NULL, 0), atoi(argv[3]));
     if (argc == 7 && strcmp(argv[1], "vroot") == 0)
         return vroot(d, atoi(argv[2]), atoi(argv[3]), (unsigned) atoi(argv[4]), (unsigned) atoi(argv[5]), atof(argv[6]));
-    fprintf(stderr, "usage: x11_poke modes HZ SECONDS... | storm WINDOW COUNT | vroot X Y W H SECONDS\n");
+    if (argc == 4 && strcmp(argv[1], "term") == 0) return term(d, (pid_t) atoi(argv[2]), strtoul(argv[3], NULL, 0));
+    fprintf(stderr, "usage: x11_poke modes HZ SECONDS... | storm WINDOW COUNT | vroot X Y W H SECONDS | term PID WINDOW\n");
     return 2;
 }
