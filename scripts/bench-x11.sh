@@ -6,7 +6,7 @@
 # frames per second; for the hack also its first frame after start.
 # LVX_BENCH_SECONDS changes the run time.
 set -euo pipefail
-usage() { echo "usage: bash scripts/bench-x11.sh   (reads LVX_BENCH_SECONDS, default 20)"; }
+usage() { echo "usage: bash scripts/bench-x11.sh   (reads LVX_BENCH_SECONDS, default 20; LVX_DISPLAY)"; }
 if [ $# -gt 0 ]; then
   case "$1" in
     -h|--help) usage; exit 0 ;;
@@ -31,7 +31,7 @@ HZ=$(getconf CLK_TCK)
 # Runs one program on a fresh Xvfb; prints "cpu-program cpu-x".
 measure() {  # name, command...
   local name=$1; shift
-  local n=181
+  local n=${LVX_DISPLAY:-181}
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
   local xvfb=$!
@@ -52,7 +52,7 @@ measure() {  # name, command...
 }
 
 echo "measuring lumvex-k47 for ${SECONDS_RUN} s on a 1920 x 1080 Xvfb ..." >&2
-read -r hack_cpu hack_x < <(measure hack "$HACK" -root -fps)
+read -r hack_cpu hack_x < <(measure hack env LVX_STATS=1 "$HACK" -root)
 hack_fps=$(grep -o '[0-9.]* fps' "$B/bench-hack.log" | tail -n +3 | awk '{s += $1; n++} END {if (n) printf "%.1f", s / n; else print "?"}')
 first=$(grep -o 'first frame [0-9.]* ms' "$B/bench-hack.log" | grep -o '[0-9.]*' || echo "?")
 echo "measuring the stand-in for ${SECONDS_RUN} s ..." >&2
