@@ -40,38 +40,63 @@ int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, b
         for (int32_t y = 0; y < height; ++y) std::fill_n(frame.Row(y), width, back);
     }
     const float angle = gradient::ReduceDegrees(scene.angle);
+    // The lines depend on the size and the angle alone: planned once for all
+    // the pictures of that size in this call, and not kept after it.
+    int32_t plannedSize = -1;
+    bool planned = false, swept = false;
     int painted = 0;
     // From the bottom of the stack up: picture 0 is painted last.
     for (auto it = scene.pictures.rbegin(); it != scene.pictures.rend(); ++it) {
         const FramePicture& p = *it;
         const int32_t s = p.size;
         if (s <= 1) continue;
-        // Wholly outside the frame: nothing to plan.
+        // Wholly outside the frame: nothing to paint.
         if (static_cast<int64_t>(p.left) + s <= 0 || p.left >= width || static_cast<int64_t>(p.top) + s <= 0 ||
             p.top >= height) {
             ++painted;
             continue;
         }
-        GradientLines lines;
+        if (s != plannedSize) {
+            plannedSize = s;
+            try {
+                lines_.points = gradient::SweepLines(angle, s, s);
+                outline_ = PictureOutline(s, scene.shape);
+                planned = true;
+            } catch (const std::exception&) {
+                planned = false;
+            }
+            swept = planned && sweep_.Prepare(lines_.points, lines_.LineCount(), s, s);
+        }
+        if (!planned) continue;
         try {
-            lines.points = gradient::SweepLines(angle, s, s);
             clsGradient::BlendColors(p.color1 & 0x00FFFFFF, p.color2 & 0x00FFFFFF,
-                                     gradient::ColourStepsFor(static_cast<int32_t>(lines.points.size())),
-                                     lines.colors);
-            picture_.resize(static_cast<size_t>(s) * static_cast<size_t>(s));
+                                     gradient::ColourStepsFor(static_cast<int32_t>(lines_.points.size())),
+                                     lines_.colors);
+            if (swept) {
+                sweep_.SetColours(lines_.colors, colours_);
+            } else {
+                picture_.resize(static_cast<size_t>(s) * static_cast<size_t>(s));
+            }
         } catch (const std::exception&) {
             continue;
         }
-        PixelSurface own{picture_.data(), s, s, s};
-        if (!PaintLines(own, lines)) continue;
-        const auto outline = PictureOutline(s, scene.shape);
+        // Lines that are no sweep (none that Draw plans) are drawn whole
+        // into a picture of their own and copied through the outline.
+        const PixelSurface own{picture_.data(), s, s, s};
+        if (!swept && !PaintLines(own, lines_)) continue;
         const auto [y0, y1] = Clip(0, s, -static_cast<int64_t>(p.top), height - p.top);
         for (int64_t y = y0; y < y1; ++y) {
-            const auto [a, b] = outline[static_cast<size_t>(y)];
+            const auto [a, b] = outline_[static_cast<size_t>(y)];
             const auto [x0, x1] = Clip(a, b, -static_cast<int64_t>(p.left), width - p.left);
             if (x0 >= x1) continue;
-            const uint32_t* from = own.Row(static_cast<int32_t>(y)) + x0;
-            std::copy(from, from + (x1 - x0), frame.Row(static_cast<int32_t>(p.top + y)) + (p.left + x0));
+            uint32_t* out = frame.Row(static_cast<int32_t>(p.top + y)) + (p.left + x0);
+            if (swept) {
+                sweep_.PaintRow(static_cast<int32_t>(y), static_cast<int32_t>(x0), static_cast<int32_t>(x1), colours_,
+                                out);
+            } else {
+                const uint32_t* from = own.Row(static_cast<int32_t>(y)) + x0;
+                std::copy(from, from + (x1 - x0), out);
+            }
         }
         ++painted;
     }

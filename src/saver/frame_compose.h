@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "render/cls_gradient.h"
+#include "render/line_raster.h"
 
 namespace lvx {
 
@@ -47,7 +48,9 @@ struct FrameScene {
 std::vector<std::pair<int32_t, int32_t>> PictureOutline(int32_t size, PictureShape shape);
 
 // Paints scenes into a frame of 32-bit pixels (0x00RRGGBB, PixelSurface's
-// layout, either row order). Holds only scratch memory between calls.
+// layout, either row order), each picture's rows straight into the frame
+// as far as they show. Holds only scratch memory between calls; the lines
+// are planned once per call for each picture size.
 class FrameComposer {
 public:
     // Writes exactly the frame's width x height pixels and nothing outside.
@@ -63,6 +66,10 @@ public:
     int Compose(const PixelSurface& frame, const FrameScene& scene, bool clearBackground);
 
 private:
+    GradientLines lines_;
+    SweepPainter sweep_;
+    SweepPainter::Colours colours_;
+    std::vector<std::pair<int32_t, int32_t>> outline_;
     std::vector<uint32_t> picture_;
 };
 

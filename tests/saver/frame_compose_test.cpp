@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,31 @@ TEST(FrameComposer, PaintsEveryPictureClippedAndStacked) {
                 EXPECT_EQ(FirstDifference(frame, Expected(c.w, c.h, scene), c.w, c.h), "");
             }
         }
+    }
+}
+
+// Pictures of many sizes at many places and angles, the same size twice
+// (one plan for both), against the frame worked out pixel by pixel.
+TEST(FrameComposer, RandomScenesAgainstThePixelByPixelFrame) {
+    std::mt19937 random(4711);
+    for (int round = 0; round < 150; ++round) {
+        const int32_t w = 8 + static_cast<int32_t>(random() % 50), h = 8 + static_cast<int32_t>(random() % 50);
+        FrameScene scene{static_cast<int32_t>(random() & 0xFFFFFF), static_cast<float>(random() % 72000) / 100.0f - 180,
+                         round % 2 == 0 ? PictureShape::Square : PictureShape::Circle, {}};
+        const int32_t shared = 2 + static_cast<int32_t>(random() % 40);
+        const int count = 1 + static_cast<int>(random() % 5);
+        for (int i = 0; i < count; ++i) {
+            const int32_t size = i % 2 == 0 ? shared : 2 + static_cast<int32_t>(random() % 40);
+            scene.pictures.push_back(At(static_cast<int32_t>(random() % (w + size)) - size / 2 - 4,
+                                        static_cast<int32_t>(random() % (h + size)) - size / 2 - 4, size,
+                                        static_cast<int32_t>(random() & 0xFFFFFF),
+                                        static_cast<int32_t>(random() & 0xFFFFFF)));
+        }
+        Frame frame(w, h, round % 3 == 0);
+        FrameComposer composer;
+        composer.Compose(frame.Surface(), scene, true);
+        ASSERT_TRUE(frame.Untouched()) << "round " << round;
+        ASSERT_EQ(FirstDifference(frame, Expected(w, h, scene), w, h), "") << "round " << round;
     }
 }
 
