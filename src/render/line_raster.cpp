@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "render/row_store.h"
+
 namespace lvx {
 namespace {
 
@@ -29,13 +31,13 @@ bool InRange(const PixelSurface& s) {
 void CopyClipped(uint32_t* out, int64_t from, int64_t to, int64_t start, const uint32_t* source, int64_t count) {
     const int64_t lo = std::max(start, from);
     const int64_t hi = std::min(start + count, to);
-    if (lo < hi) std::copy(source + (lo - start), source + (hi - start), out + (lo - from));
+    if (lo < hi) row_store::Copy(out + (lo - from), source + (lo - start), hi - lo);
 }
 
 void FillClipped(uint32_t* out, int64_t from, int64_t to, int64_t lo, int64_t hi, uint32_t value) {
     lo = std::max(lo, from);
     hi = std::min(hi + 1, to);
-    if (lo < hi) std::fill(out + (lo - from), out + (hi - from), value);
+    if (lo < hi) row_store::Fill(out + (lo - from), hi - lo, value);
 }
 
 // The step between neighbouring lines when every line is the one before it
@@ -262,6 +264,7 @@ bool PaintLines(const PixelSurface& surface, const GradientLines& lines) {
         SweepPainter::Colours colours;
         sweep.SetColours(lines.colors, colours);
         for (int32_t y = 0; y < surface.height; ++y) sweep.PaintRow(y, 0, surface.width, colours, surface.Row(y));
+        row_store::Finish();
         return true;
     }
     for (int64_t k = 0; k < count; ++k) {
