@@ -428,5 +428,6 @@ if [ -f "$ROOT/scripts/deb.sh" ]; then
   else bad "deb.sh failed"; tail -20 "$WORK/deb.log"; fi
 fi
 
+bash "$(dirname "$0")/hack_depths.sh" "$HACK" "$(dirname "$HACK")/depth-shots" && ok "hack_depths.sh: depths 16, 30, 8" || bad "hack_depths.sh"
 echo "hack_x11: $passed passed, $failed failed ($SECONDS s)"
 [ "$failed" -eq 0 ]
