@@ -17,12 +17,6 @@ namespace fs = std::filesystem;
 // Converts with iconv; what cannot be converted becomes one "?" per input unit.
 std::string Convert(const char* to, const char* from, std::string_view in, size_t unit, std::string_view question) {
     iconv_t cd = iconv_open(to, from);
-    // Some C libraries (the web build's) know code page 932 only by its
-    // family name; the settings file's keys and numbers convert alike.
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        auto alias = [](const char* name) { return std::string_view(name) == "CP932" ? "SHIFT_JIS" : name; };
-        cd = iconv_open(alias(to), alias(from));
-    }
     if (cd == reinterpret_cast<iconv_t>(-1)) return {};
     std::string out;
     std::string input(in);

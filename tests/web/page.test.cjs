@@ -182,9 +182,11 @@ test('file:// without a network: the start panel, no request, no console error',
 
 test('running: it turns; a one-axis move goes on, a two-axis move ends it', async () => {
   const page = await open(PAGE_URL, { width: 800, height: 600 });
-  const start = await page.$eval('#start', (b) => { const r = b.getBoundingClientRect(); return [r.x + 20, r.y + 10]; });
-  await page.mouse.click(start[0], start[1]);
+  await page.click('#start');
   await page.waitForFunction(() => window.lumvex.running());
+  // The first place the pointer is seen while it runs is where it starts.
+  const start = [300, 200];
+  await page.mouse.move(start[0], start[1]);
   await waitPasses(page, 2);
   const a = await canvasPng(page);
   await waitPasses(page, 3);
@@ -251,11 +253,14 @@ async function importFile(page, file) {
 
 test('settings: Import then Export of a file the Windows program wrote gives the same bytes', async () => {
   const page = await open(PAGE_URL, { width: 1920, height: 1080 });
+  // A 1920-pixel screen, where the file's 300-pixel pictures fit the bounds.
+  const cdp = await page.createCDPSession();
+  await cdp.send('Emulation.setDeviceMetricsOverride',
+    { width: 1920, height: 1080, deviceScaleFactor: 1, mobile: false, screenWidth: 1920, screenHeight: 1080 });
   const fixture = path.join(__dirname, 'windows_written.ini');
   await importFile(page, fixture);
   assert.strictEqual(await page.$eval('input[name=size]', (e) => e.value), '300');
   const downloads = fs.mkdtempSync(path.join(OUT, 'export-'));
-  const cdp = await page.createCDPSession();
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   await page.click('#export');
   const file = path.join(downloads, 'Lumvex_K47.ini');

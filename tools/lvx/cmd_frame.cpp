@@ -44,7 +44,7 @@ public:
 void AddFrame(CLI::App& lvx, Io& io) {
     CLI::App* frame = lvx.add_subcommand("frame", "one whole frame of the running saver as a PNG file");
     frame->footer(
-        "Draws the frame the saver shows on a W x H screen after PASS passes, every clock reading taken as\n"
+        "Draws the frame the saver shows on a WIDTH x HEIGHT screen after PASS passes, every clock reading taken as\n"
         "SEED, on virtual time: pass k at k/60 s, the one-second timer ticking between pass 60s and pass\n"
         "60s + 1. The web page draws the same frame from ?seed=SEED&pass=PASS&still=1. Writes an 8-bit RGB\n"
         "PNG; an existing file is replaced only once the new one is complete.");
@@ -52,11 +52,11 @@ void AddFrame(CLI::App& lvx, Io& io) {
         std::string w, h, seed, pass, ini, file;
     };
     auto v = std::make_shared<Values>();
-    frame->add_option("W", v->w, "screen width in pixels, 1 to 16384; W x H at most 67108864")
+    frame->add_option("WIDTH", v->w, "screen width in pixels, 1 to 16384; WIDTH x HEIGHT at most 67108864")
         ->type_name("PX")
         ->required()
         ->check(WholeRule(1, kMaxFrameSide));
-    frame->add_option("H", v->h, "screen height in pixels, 1 to 16384")->type_name("PX")->required()->check(WholeRule(1, kMaxFrameSide));
+    frame->add_option("HEIGHT", v->h, "screen height in pixels, 1 to 16384")->type_name("PX")->required()->check(WholeRule(1, kMaxFrameSide));
     frame->add_option("SEED", v->seed, "the clock reading every reseed takes, 0 to 18446744073709551615")
         ->type_name("N")
         ->required()
@@ -65,7 +65,7 @@ void AddFrame(CLI::App& lvx, Io& io) {
         ->type_name("N")
         ->required()
         ->check(WholeRule(0, kMaxPass));
-    frame->add_option("OUT", v->file, "the PNG file to write, or - for standard output")->type_name("FILE")->required();
+    frame->add_option("OUTPUT", v->file, "the PNG file to write, or - for standard output")->type_name("FILE")->required();
     frame->add_option("--ini", v->ini, "a settings file (Lumvex_K47.ini), read as the saver reads it; the defaults without one")
         ->type_name("FILE")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
@@ -77,7 +77,7 @@ void AddFrame(CLI::App& lvx, Io& io) {
             return;
         }
         if (v->file.empty()) {
-            io.err << "lvx frame: OUT is empty: name a file, or - for standard output\n";
+            io.err << "lvx frame: OUTPUT is empty: name a file, or - for standard output\n";
             io.code = 2;
             return;
         }

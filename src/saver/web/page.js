@@ -41,7 +41,7 @@
     'shape': [K.shape, function (v) { return v === 'square' ? '0' : v === 'circle' ? '1' : null; }, 'square or circle'],
   };
   const PAGE_OPTIONS = {
-    'seed': [function (v) { return /^[0-9]{1,20}$/.test(v) && BigInt(v) < (1n << 64n) ? BigInt(v) : null; },
+    'seed': [function (v) { return /^[0-9]{1,20}$/.test(v) && BigInt(v) <= BigInt('18446744073709551615') ? BigInt(v) : null; },
       'a whole number from 0 to 18446744073709551615'],
     'pass': [function (v) { const n = whole(0, MAX_PASS)(v); return n === null ? null : Number(n); },
       'a whole number from 0 to ' + MAX_PASS],
@@ -56,21 +56,22 @@
     const settings = {};
     const page = {};
     const params = new URLSearchParams(location.search);
-    for (const [name, value] of params) {
+    // (No destructuring in loop heads: the build's script minifier loses it.)
+    params.forEach(function (value, name) {
       const known = SETTING_OPTIONS[name] || PAGE_OPTIONS[name];
       if (!known) {
         console.warn('lumvex-k47: unknown address option "' + name + '" ignored');
-        continue;
+        return;
       }
       const rule = SETTING_OPTIONS[name] ? known[1] : known[0];
       const why = SETTING_OPTIONS[name] ? known[2] : known[1];
       const parsed = rule(value);
       if (parsed === null) {
         console.warn('lumvex-k47: address option ' + name + '=' + JSON.stringify(value) + ' ignored: it takes ' + why);
-        continue;
+        return;
       }
       if (SETTING_OPTIONS[name]) settings[known[0]] = parsed; else page[name] = parsed;
-    }
+    });
     return { settings: settings, page: page };
   }
 
@@ -144,7 +145,9 @@
     return { size: r[0], sizeRandom: r[1], interval: r[2], gradation: r[3], backRandom: r[4], backColor: r[5], shape: r[6] };
   }
   function clockHalves(big) {
-    return [Number((big >> 32n) & 0xFFFFFFFFn), Number(big & 0xFFFFFFFFn)];
+    // (No BigInt literals: the build's script minifier cannot print them.)
+    const word = BigInt(4294967296);
+    return [Number((big / word) % word), Number(big % word)];
   }
   function timeOfDay() {
     // Microseconds, finer than the millisecond clock where the browser allows.
@@ -236,7 +239,7 @@
     navigator.wakeLock.request('screen').then(function (lock) { wakeLock = lock; }, function () { /* refused: fine */ });
   }
 
-  async function run(startEvent) {
+  async function run() {
     if (running) return;
     panel.hidden = true;
     canvas.hidden = false;
@@ -249,12 +252,10 @@
     }
     if (!startSaver()) { finish(); return; }
     running = true;
+    // Where the pointer starts is the first place it is seen once the saver
+    // shows: entering full screen moves the page (and its coordinates) under
+    // a pointer that stands still, and the start click was before that.
     startPointerKnown = false;
-    if (startEvent && startEvent.detail > 0 && startEvent.screenX !== undefined) {
-      const dpr = window.devicePixelRatio || 1;
-      M._lvx_start_pointer(Math.round(startEvent.screenX * dpr), Math.round(startEvent.screenY * dpr));
-      startPointerKnown = true;
-    }
     lastFrame = null;
     nextTick = performance.now() + 1000;
     requestWakeLock();
@@ -288,10 +289,8 @@
   });
   window.addEventListener('pointermove', function (e) {
     if (!live()) return;
-    // Screen positions, as the saver reads the pointer: entering full
-    // screen moves the page under a pointer that stands still.
     const dpr = window.devicePixelRatio || 1;
-    const x = Math.round(e.screenX * dpr), y = Math.round(e.screenY * dpr);
+    const x = Math.floor(e.clientX * dpr), y = Math.floor(e.clientY * dpr);
     if (!startPointerKnown) {
       M._lvx_start_pointer(x, y);
       startPointerKnown = true;
@@ -317,6 +316,7 @@
     canvas.width = w;
     canvas.height = h;
     image = null;
+    startPointerKnown = false;  // the page moved under the pointer
     loadValues(true);
     M._lvx_resize(w, h);
     present();
@@ -427,13 +427,13 @@
       return;
     }
     if (kiosk) {
-      run(null);
+      run();
       document.documentElement.dataset.lvxReady = 'kiosk';
       return;
     }
     fillPanel();
     panel.hidden = false;
-    document.getElementById('start').addEventListener('click', run);
+    document.getElementById('start').addEventListener('click', function () { run(); });
     document.getElementById('start').focus();
     document.documentElement.dataset.lvxReady = 'panel';
   };

@@ -6,7 +6,7 @@
 #include "dialog/lvx_p.h"
 #include "dialog/lvx_p_layout.h"
 #include "settings/settings_file.h"
-#include "settings/std_settings_port.h"
+#include "saver/web/web_text.h"
 
 namespace lvx::web {
 namespace {
@@ -15,11 +15,11 @@ const std::array<std::string_view, kKeyCount> kKeys = {
     key::BgmKind,       key::BgmRepeat, key::BgmFile,         key::PictureSize, key::SizeRandom,
     key::ColorInterval, key::Gradation, key::BackColorRandom, key::BackColor,   key::Shape};
 
-// The settings file as bytes in memory: what a save writes is kept.
-class MemoryFilePort final : public StdSettingsPort {
+// The settings file as bytes in memory: what a save writes is kept. Its
+// text converts through the browser's own code-page-932 decoder.
+class MemoryFilePort final : public SettingsPort {
 public:
-    MemoryFilePort(std::string bytes, double widthPx)
-        : StdSettingsPort("<memory>", widthPx), bytes_(std::move(bytes)) {}
+    MemoryFilePort(std::string bytes, double widthPx) : bytes_(std::move(bytes)), widthPx_(widthPx) {}
     FileContent ReadFile(const std::string&) override {
         if (bytes_.empty()) return {FileContent::Status::Missing, {}};
         return {FileContent::Status::Read, bytes_};
@@ -29,10 +29,17 @@ public:
         return WriteStatus::Written;
     }
     bool CanOpenForReading(const std::string&) override { return false; }
+    std::string ProgramFolder() override { return "<page>"; }
+    std::string UserDataFolder() override { return {}; }
+    bool MakeFolder(const std::string&) override { return false; }
+    double ScreenWidthPx() override { return widthPx_; }
+    std::u16string Cp932ToUtf16(std::string_view bytes) override { return DecodeCp932(bytes); }
+    std::string Utf16ToCp932(std::u16string_view text) override { return EncodeCp932(text); }
     const std::string& Bytes() const { return bytes_; }
 
 private:
     std::string bytes_;
+    double widthPx_;
 };
 
 }  // namespace
