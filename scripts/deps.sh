@@ -11,7 +11,12 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   lame sox libsox-fmt-mp3 locales
   libx11-dev libxext-dev libxrandr-dev xscreensaver procps
+  emscripten chromium
 )
+# The web page's tests run under node with npm packages; a machine with a
+# node of its own (not Debian's) keeps it.
+command -v node >/dev/null || PACKAGES+=(nodejs)
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 # Wine under a Japanese system code page needs the glibc locale for file names.
 ensure_japanese_locale() {

@@ -119,15 +119,16 @@ async function waitPasses(page, more) {
 // Each case finds a fault of its own: the stacking of overlapping squares and
 // the first timer tick (pass 61); circles' outlines, a 64-bit seed and the
 // two-colour gradation; random sizes and backgrounds changing on the ticks of
-// a short interval; a device-pixel ratio of 2 and the both-black gradation.
+// a short interval; a device-pixel ratio of 2, a size from the address and
+// the gradation to white (and every channel in its place).
 const FRAME_CASES = [
   { name: '1920x1080 squares, defaults', css: [1920, 1080], dpr: 1, seed: '7', pass: 61, values: {} },
   { name: '1366x768 circles, random colours', css: [1366, 768], dpr: 1, seed: '18446744073709551557', pass: 150,
     values: { shape: 1, gradation: 2, backColor: 0x336699 } },
   { name: '300x200 random size and background', css: [300, 200], dpr: 1, seed: '424242', pass: 185,
-    values: { sizeRandom: 1, backRandom: 1, interval: 1, gradation: 0 } },
-  { name: 'DPR 2, circles both black', css: [400, 300], dpr: 2, seed: '99', pass: 45,
-    values: { shape: 1, gradation: 3, size: 150 } },
+    values: { sizeRandom: 1, backRandom: 1, interval: 1, gradation: 2 } },
+  { name: 'DPR 2, circles to white', css: [400, 300], dpr: 2, seed: '99', pass: 45,
+    values: { shape: 1, gradation: 0, size: 150, backColor: 0x203040 } },
 ];
 
 for (const c of FRAME_CASES) {

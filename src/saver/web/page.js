@@ -348,8 +348,7 @@
   }
   function shownNumbers() {
     form.sizeShown.value = form.size.value;
-    form.intervalShown.value = lang === 'ja' ? form.interval.value + text('kIntervalSuffix')
-      : form.interval.value + ' ' + text('web.Seconds');
+    form.intervalShown.value = text('web.EveryN').replace('{n}', form.interval.value);
   }
   function panelValues() {
     const c = form.backColor.value;
