@@ -1,8 +1,9 @@
 #include "common/number_rules.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
+
+#include "common/decimal_value.h"
 
 namespace lvx {
 namespace {
@@ -32,12 +33,9 @@ std::optional<double> ToDouble(std::string_view number) {
         negative = number[0] == '-';
         number.remove_prefix(1);
     }
-    double value = 0;
-    auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (ec != std::errc() || end != number.data() + number.size() || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return negative ? -value : value;
+    std::optional<double> value = DecimalValue(number);
+    if (!value) return std::nullopt;
+    return negative ? -*value : *value;
 }
 
 }  // namespace
