@@ -35,6 +35,11 @@ int Lvx_S::Count() const { return std::clamp<int>(settings_.PictureCount, 0, kPi
 void Lvx_S::Reseed() { random_.Reseed(port_.ClockReading()); }
 
 void Lvx_S::Form_Load() {
+    Form_Setup();
+    Rotate_Loop();
+}
+
+void Lvx_S::Form_Setup() {
     double twipsW = 0, twipsH = 0, tppX = 0, tppY = 0;
     port_.ScreenTwips(twipsW, twipsH);
     port_.TwipsPerPixel(tppX, tppY);
@@ -95,7 +100,6 @@ void Lvx_S::Form_Load() {
     ApiResult = port_.MakeTopmost();
     // The other monitors are covered as the saver appears.
     Place_Covers();
-    Rotate_Loop();
 }
 
 void Lvx_S::Place_Covers() {
@@ -196,18 +200,27 @@ bool Lvx_S::MouseMoved() {
     return cursorX_ != StartCursorX && cursorY_ != StartCursorY;
 }
 
-void Lvx_S::Rotate_Loop() {
+void Lvx_S::Rotate_Begin() {
     cursorX_ = 0;
     cursorY_ = 0;
+}
+
+bool Lvx_S::Rotate_Step() {
+    CurrentAngle += 1.0f;
+    if (CurrentAngle >= 360.0f) CurrentAngle = 0;
+    Draw_Pictures();
+    port_.PassDrawn(++passes_);
+    if (MouseMoved()) {
+        End_Saver();
+        return false;
+    }
+    return true;
+}
+
+void Lvx_S::Rotate_Loop() {
+    Rotate_Begin();
     for (;;) {
-        CurrentAngle += 1.0f;
-        if (CurrentAngle >= 360.0f) CurrentAngle = 0;
-        Draw_Pictures();
-        port_.PassDrawn(++passes_);
-        if (MouseMoved()) {
-            End_Saver();
-            return;
-        }
+        if (!Rotate_Step()) return;
         // Until the next frame is due, serve events as they come; a pointer
         // that moves meanwhile ends the saver at once, not a frame later.
         // While the display is off no frame is wanted: events alone wake it.

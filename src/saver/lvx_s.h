@@ -38,6 +38,9 @@ public:
     // Sets everything up, shows the window and runs Rotate_Loop; returns
     // only when the loop has ended without the program ending.
     void Form_Load();
+    // Form_Load without the loop: for a front that drives the passes itself
+    // (one Rotate_Step per displayed frame, its timers served between them).
+    void Form_Setup();
     void Make_Cells();
     void Center_Pictures();
     void New_Colours();
@@ -46,6 +49,14 @@ public:
     // call comes back). Each pass waits for the next displayed frame, serving
     // events as they come.
     void Rotate_Loop();
+    // One pass of the loop: turns a degree, draws the twelve pictures, tells
+    // the port and applies the mouse rule. False when the pass called
+    // End_Saver (whether or not that call came back): no pass follows then.
+    // Events and timers are served by the caller between two steps.
+    bool Rotate_Step();
+    // Forgets the pointer positions read by earlier passes: the next mouse
+    // rule compares the start position with (0, 0) until a reading succeeds.
+    void Rotate_Begin();
 
     // Timer ticks.
     void Timer1_Timer();

@@ -411,6 +411,48 @@ TEST(RotateLoop, RefusedPasswordFromTheLoopStopsTheTurning) {
     EXPECT_EQ(s.Passes(), 2u);
 }
 
+// A front that drives the passes itself: set-up without the loop, then one
+// step per frame, with what the step answers and what the saver is left in.
+TEST(RotateStep, OnePassAtATimeWithTheLoopsRules) {
+    struct Case {
+        const char* name;
+        std::vector<std::optional<std::pair<int32_t, int32_t>>> readings;  // start, then one per step
+        int32_t platformId;
+        int32_t password;
+        std::vector<bool> answers;
+        bool ended;
+    };
+    const std::optional<std::pair<int32_t, int32_t>> still = std::make_pair(10, 10);
+    const std::optional<std::pair<int32_t, int32_t>> apart = std::make_pair(11, 12);
+    const std::optional<std::pair<int32_t, int32_t>> oneAxis = std::make_pair(10, 99);
+    for (const Case& c : {
+             Case{"still", {still, still, still, still}, 2, 1, {true, true, true}, false},
+             Case{"one axis only", {still, oneAxis, still}, 2, 1, {true, true}, false},
+             Case{"moved", {still, still, apart}, 2, 1, {true, false}, true},
+             // A failed reading compares (0, 0): apart from (10, 10).
+             Case{"reading fails", {still, std::nullopt}, 2, 1, {false}, true},
+             Case{"password refused", {still, apart}, 1, 0, {false}, false},
+         }) {
+        SaverRig rig;
+        rig.app.platformId = c.platformId;
+        rig.port.password = c.password;
+        rig.port.readings.assign(c.readings.begin(), c.readings.end());
+        Lvx_S& s = rig.Make();
+        s.Form_Setup();
+        EXPECT_EQ(s.Passes(), 0u) << c.name;
+        EXPECT_EQ(Count(rig.log, "wait"), 0) << c.name;
+        s.Rotate_Begin();
+        for (size_t i = 0; i < c.answers.size(); ++i) {
+            EXPECT_EQ(s.Rotate_Step(), c.answers[i]) << c.name << " step " << i;
+            EXPECT_EQ(s.CurrentAngle, static_cast<float>(i + 1)) << c.name;
+        }
+        EXPECT_EQ(s.Passes(), c.answers.size()) << c.name;
+        EXPECT_EQ(s.Ended(), c.ended) << c.name;
+        // A step neither waits nor pumps: the caller serves events.
+        EXPECT_EQ(Count(rig.log, "wait") + Count(rig.log, "pump"), 0) << c.name;
+    }
+}
+
 TEST(RotateLoop, TicksRunOnlyBetweenPasses) {
     SaverRig rig;
     rig.settings.ColorInterval = 0;

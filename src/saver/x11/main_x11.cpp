@@ -1,8 +1,13 @@
 // lumvex-k47: the saver as an XScreenSaver hack.
+#include <malloc.h>
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer's allocator keeps freed memory unless told (GCC ships no
+// header for it).
+extern "C" void __sanitizer_purge_allocator();
+#endif
+
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,15 +25,6 @@ namespace {
 
 using namespace lvx;
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return bytes.str();
-}
-
 // Nothing is ever played by a hack; these answer as a machine without sound.
 class SilentMci final : public MciPort {
 public:
@@ -44,6 +40,13 @@ public:
     int32_t PlayFile(const std::string&, uint32_t) override { return 0; }
     int32_t StopSound() override { return 0; }
 };
+
+void ReleaseFreeMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_purge_allocator();
+#endif
+    malloc_trim(0);
+}
 
 int Fail(const std::string& line) {
     std::fprintf(stderr, "%s\n", line.c_str());
@@ -70,6 +73,9 @@ int main(int argc, char** argv) {
     }
 
     x11::X11Target target;
+    target.display = options->display;
+    target.geometry = options->geometry;
+    target.visual = options->visual;
     switch (options->target) {
         case hack::Options::Target::OwnWindow:
             target.kind = x11::X11Target::Kind::Own;
@@ -93,11 +99,18 @@ int main(int argc, char** argv) {
         if (!port.LookUpColour(name, colour)) return std::nullopt;
         return colour;
     };
+    // Files are read and names resolved once; a new width only re-applies them.
+    hack::SettingsValues resolved;
+    if (!hack::ResolveSettings(*options, hack::ReadSettingsFile, colourOf, resolved, error)) return Fail(error);
     Settings settings;
-    if (!hack::BuildSettings(*options, port.Width(), ReadWholeFile, colourOf, settings, error)) return Fail(error);
+    hack::SettingsForWidth(resolved, port.Width(), settings);
+    // A big settings file leaves its reading's memory behind: give it back
+    // before running for hours (and so that ending does not unmap it all).
+    ReleaseFreeMemory();
 
-    if (options->delayMicroseconds) port.SetPacing(*options->delayMicroseconds);
-    port.SetFpsReport(options->fps, start);
+    port.SetPacing(options->delayMicroseconds);
+    const char* stats = std::getenv("LVX_STATS");
+    port.SetFrameRateReport(stats != nullptr && std::string(stats) == "1", options->fps, start);
 
     x11::X11ProgramPort program;
     x11::X11GradientPort gradient;
@@ -105,12 +118,12 @@ int main(int argc, char** argv) {
     SilentWave wave;
     Sound_02 sound(settings, mci, wave);
     Lvx_S saver(settings, false, port, program, gradient, sound);
-    port.Attach(&saver, [&](int32_t width) {
+    port.Attach(&saver, [&resolved](int32_t width) {
         Settings resized;
-        std::string ignored;
-        if (!hack::BuildSettings(*options, width, ReadWholeFile, colourOf, resized, ignored)) return settings.PictureSize;
+        hack::SettingsForWidth(resolved, width, resized);
         return resized.PictureSize;
     });
     saver.Form_Load();
-    return 0;
+    // A window that could not be served ended it (its line is on stderr).
+    return port.Failed() ? 1 : 0;
 }

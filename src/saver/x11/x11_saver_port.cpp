@@ -48,32 +48,111 @@ double ProcessCpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-// The display's refresh rate from RandR; 0 when it does not tell.
-double RefreshRate(Display* display, Window root) {
-    int eventBase = 0, errorBase = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase)) return 0;
-    double rate = 0;
+// The rate of a mode; 0 when it does not tell.
+double ModeRate(const XRRModeInfo& mode) {
+    if (mode.hTotal == 0 || mode.vTotal == 0) return 0;
+    double lines = mode.vTotal;
+    if (mode.modeFlags & RR_DoubleScan) lines *= 2;
+    if (mode.modeFlags & RR_Interlace) lines /= 2;
+    return static_cast<double>(mode.dotClock) / (static_cast<double>(mode.hTotal) * lines);
+}
+
+// Every CRTC that shows something, with its refresh rate; for a server
+// without CRTCs, the screen as one monitor at the rate it reports.
+std::vector<hack::Monitor> ReadMonitorRates(Display* display, Window root) {
+    std::vector<hack::Monitor> monitors;
     if (XRRScreenResources* res = XRRGetScreenResourcesCurrent(display, root)) {
-        for (int c = 0; c < res->ncrtc && rate == 0; ++c) {
+        for (int c = 0; c < res->ncrtc; ++c) {
             XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, res, res->crtcs[c]);
             if (crtc == nullptr) continue;
-            for (int m = 0; m < res->nmode; ++m) {
-                const XRRModeInfo& mode = res->modes[m];
-                if (mode.id == crtc->mode && mode.hTotal != 0 && mode.vTotal != 0) {
-                    rate = static_cast<double>(mode.dotClock) / (static_cast<double>(mode.hTotal) * mode.vTotal);
+            if (crtc->mode != None && crtc->noutput > 0 && crtc->width > 0 && crtc->height > 0) {
+                hack::Monitor m{crtc->x, crtc->y, static_cast<int32_t>(crtc->width), static_cast<int32_t>(crtc->height), 0};
+                for (int i = 0; i < res->nmode; ++i) {
+                    if (res->modes[i].id == crtc->mode) m.hz = ModeRate(res->modes[i]);
                 }
+                monitors.push_back(m);
             }
             XRRFreeCrtcInfo(crtc);
         }
         XRRFreeScreenResources(res);
     }
-    if (rate <= 0) {
+    if (monitors.empty()) {
         if (XRRScreenConfiguration* config = XRRGetScreenInfo(display, root)) {
-            rate = XRRConfigCurrentRate(config);
+            const int screen = DefaultScreen(display);
+            monitors.push_back({0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen),
+                                static_cast<double>(XRRConfigCurrentRate(config))});
             XRRFreeScreenConfigInfo(config);
         }
     }
-    return rate;
+    return monitors;
+}
+
+// The window a virtual-root window manager draws the desktop in, named by
+// __SWM_VROOT on one of the root's children; the root when there is none.
+Window VirtualRoot(Display* display, Window root) {
+    const Atom vroot = XInternAtom(display, "__SWM_VROOT", False);
+    Window found = 0;
+    Window rootReturn = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, root, &rootReturn, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && found == 0; ++i) {
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0, after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(display, children[i], vroot, 0, 1, False, XA_WINDOW, &type, &format, &items, &after,
+                                   &data) == Success &&
+                type == XA_WINDOW && format == 32 && items == 1 && data != nullptr) {
+                found = *reinterpret_cast<Window*>(data);
+            }
+            if (data != nullptr) XFree(data);
+        }
+        if (children != nullptr) XFree(children);
+    }
+    return found != 0 ? found : root;
+}
+
+// The visual -visual names for a window of our own: the default, the
+// deepest TrueColor one up to 30 bits ("best", "truecolor") or one by id.
+bool ChooseVisual(Display* display, int screen, const std::string& name, Visual*& visual, int& depth,
+                  std::string& error) {
+    visual = DefaultVisual(display, screen);
+    depth = DefaultDepth(display, screen);
+    std::string lower;
+    for (char c : name) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower.empty() || lower == "default") return true;
+    XVisualInfo want{};
+    long mask = VisualScreenMask;
+    want.screen = screen;
+    char* end = nullptr;
+    const unsigned long id = std::strtoul(name.c_str(), &end, 0);
+    if (end != name.c_str() && *end == '\0') {
+        want.visualid = id;
+        mask |= VisualIDMask;
+    } else if (lower == "best" || lower == "truecolor") {
+        want.c_class = TrueColor;
+        mask |= VisualClassMask;
+    } else {
+        error = "no visual \"" + name + "\" (default, best, truecolor or a visual id)";
+        return false;
+    }
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(display, mask, &want, &count);
+    const XVisualInfo* best = nullptr;
+    for (int i = 0; i < count; ++i) {
+        if (found[i].depth > 30) continue;
+        if (best == nullptr || found[i].depth > best->depth) best = &found[i];
+    }
+    if (best == nullptr && (mask & VisualIDMask) && count > 0) best = &found[0];
+    if (best != nullptr) {
+        visual = best->visual;
+        depth = best->depth;
+    } else {
+        error = "no visual \"" + name + "\" on this screen";
+    }
+    if (found != nullptr) XFree(found);
+    return best != nullptr;
 }
 
 }  // namespace
@@ -95,7 +174,9 @@ void InstallStopSignals() {
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    // A parent that ignores SIGINT (a shell's background job) means it.
+    struct sigaction former {};
+    if (sigaction(SIGINT, nullptr, &former) == 0 && former.sa_handler != SIG_IGN) sigaction(SIGINT, &action, nullptr);
 }
 
 bool StopRequested() { return g_stop != 0; }
@@ -160,37 +241,31 @@ X11SaverPort::~X11SaverPort() {
     if (display_ == nullptr) return;
     FreeFrame();
     if (gc_ != nullptr) XFreeGC(display_, gc_);
+    if (overlayGc_ != nullptr) XFreeGC(display_, overlayGc_);
+    if (font_ != nullptr) XFreeFont(display_, font_);
     if (ownWindow_ && window_ != 0) XDestroyWindow(display_, window_);
+    if (colormap_ != 0) XFreeColormap(display_, colormap_);
     XCloseDisplay(display_);
 }
 
 bool X11SaverPort::Open(const X11Target& target, std::string& error) {
-    display_ = XOpenDisplay(nullptr);
+    display_ = XOpenDisplay(target.display.empty() ? nullptr : target.display.c_str());
     if (display_ == nullptr) {
-        const char* name = std::getenv("DISPLAY");
+        const char* name = target.display.empty() ? std::getenv("DISPLAY") : target.display.c_str();
         error = std::string("cannot open the X display \"") + (name != nullptr ? name : "") + "\"";
         return false;
     }
     XSetErrorHandler(TrapError);
     const int screen = DefaultScreen(display_);
     const Window root = RootWindow(display_, screen);
+    root_ = root;
     wakeRead_ = g_wakeRead;
 
     XWindowAttributes attributes{};
     if (target.kind == X11Target::Kind::Own) {
-        ownWindow_ = true;
-        window_ = XCreateSimpleWindow(display_, root, 0, 0, 1024, 768, 0, BlackPixel(display_, screen),
-                                      BlackPixel(display_, screen));
-        XStoreName(display_, window_, "Lumvex_K47");
-        const Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
-        const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-        XChangeProperty(display_, window_, netName, utf8, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>("Lumvex_K47"), 10);
-        deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-        XSetWMProtocols(display_, window_, &deleteWindow_, 1);
-        XSelectInput(display_, window_, KeyPressMask | StructureNotifyMask | ExposureMask);
+        if (!OpenOwnWindow(target, root, error)) return false;
     } else {
-        window_ = target.window != 0 ? target.window : root;
+        window_ = target.kind == X11Target::Kind::Given ? target.window : VirtualRoot(display_, root);
         g_xError = 0;
         XSelectInput(display_, window_, StructureNotifyMask | ExposureMask);
         XSync(display_, False);
@@ -224,10 +299,72 @@ bool X11SaverPort::Open(const X11Target& target, std::string& error) {
                     XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
     if (!MakeFrame(error)) return false;
 
-    refreshHz_ = RefreshRate(display_, root);
-    if (!(refreshHz_ >= 1 && refreshHz_ <= 1000)) refreshHz_ = 60;
-    SetPacing(-1);
+    // Monitors that come, go or change their mode are followed.
+    int rrError = 0;
+    randr_ = XRRQueryExtension(display_, &randrEvent_, &rrError) != False;
+    if (randr_) XRRSelectInput(display_, root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    SetPacing(hack::kDefaultDelayMicroseconds);
     return true;
+}
+
+bool X11SaverPort::OpenOwnWindow(const X11Target& target, Window root, std::string& error) {
+    const int screen = DefaultScreen(display_);
+    Visual* visual = nullptr;
+    int depth = 0;
+    if (!ChooseVisual(display_, screen, target.visual, visual, depth, error)) return false;
+    int x = 0, y = 0;
+    unsigned int w = 1024, h = 768;
+    int flags = 0;
+    if (!target.geometry.empty()) {
+        flags = XParseGeometry(target.geometry.c_str(), &x, &y, &w, &h);
+        if (flags == NoValue || w == 0 || h == 0 || w > 32767 || h > 32767) {
+            error = "-geometry takes WIDTHxHEIGHT+X+Y, not \"" + target.geometry + "\"";
+            return false;
+        }
+        if (flags & XNegative) x += DisplayWidth(display_, screen) - static_cast<int>(w);
+        if (flags & YNegative) y += DisplayHeight(display_, screen) - static_cast<int>(h);
+    }
+    XSetWindowAttributes set{};
+    unsigned long mask = CWBackPixel | CWBorderPixel;
+    if (visual != DefaultVisual(display_, screen)) {
+        colormap_ = XCreateColormap(display_, root, visual, AllocNone);
+        set.colormap = colormap_;
+        mask |= CWColormap;
+    }
+    ownWindow_ = true;
+    window_ = XCreateWindow(display_, root, x, y, w, h, 0, depth, InputOutput, visual, mask, &set);
+    XSizeHints hints{};
+    hints.flags = ((flags & (XValue | YValue)) ? USPosition : 0) | ((flags & (WidthValue | HeightValue)) ? USSize : 0);
+    hints.x = x;
+    hints.y = y;
+    hints.width = static_cast<int>(w);
+    hints.height = static_cast<int>(h);
+    XSetWMNormalHints(display_, window_, &hints);
+    XStoreName(display_, window_, "Lumvex_K47");
+    const Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+    XChangeProperty(display_, window_, netName, utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>("Lumvex_K47"), 10);
+    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+    XSelectInput(display_, window_, KeyPressMask | StructureNotifyMask | ExposureMask);
+    return true;
+}
+
+void X11SaverPort::FollowRefresh() {
+    if (display_ == nullptr || window_ == 0) return;
+    int x = 0, y = 0;
+    Window child = 0;
+    if (window_ != root_) XTranslateCoordinates(display_, window_, root_, 0, 0, &x, &y, &child);
+    const std::vector<hack::Monitor> monitors = randr_ ? ReadMonitorRates(display_, root_) : std::vector<hack::Monitor>{};
+    refreshHz_ = hack::RefreshOfArea(monitors, x, y, width_, height_);
+    const int64_t period = hack::PassPeriodMicroseconds(refreshHz_, delayUs_);
+    if (period == periodUs_) return;
+    // A new grid from now: the next frame no later than one new period.
+    periodUs_ = period;
+    const int64_t now = NowMicroseconds();
+    clockStartUs_ = now;
+    nextFrameUs_ = std::min(nextFrameUs_, now + periodUs_);
 }
 
 bool X11SaverPort::LookUpColour(const std::string& name, int32_t& color) {
@@ -238,17 +375,31 @@ bool X11SaverPort::LookUpColour(const std::string& name, int32_t& color) {
 }
 
 void X11SaverPort::SetPacing(long delayMicroseconds) {
-    periodUs_ = delayMicroseconds >= 0 ? delayMicroseconds : static_cast<int64_t>(std::llround(1e6 / refreshHz_));
+    delayUs_ = std::max(delayMicroseconds, 0L);
+    periodUs_ = 0;
     clockStartUs_ = NowMicroseconds();
-    nextFrameUs_ = clockStartUs_ + periodUs_;
+    nextFrameUs_ = clockStartUs_ + hack::PassPeriodMicroseconds(hack::kFallbackRefreshHz, delayUs_);
     nextTickUs_ = clockStartUs_ + 1'000'000;
+    FollowRefresh();
 }
 
-void X11SaverPort::SetFpsReport(bool on, int64_t startMicroseconds) {
-    fps_ = on;
+void X11SaverPort::SetFrameRateReport(bool stderrStats, bool overlay, int64_t startMicroseconds) {
+    fps_ = stderrStats;
+    overlay_ = overlay;
     startUs_ = startMicroseconds;
     fpsWindowUs_ = NowMicroseconds();
     fpsCpu_ = ProcessCpuSeconds();
+    if (overlay_ && display_ != nullptr && window_ != 0 && overlayGc_ == nullptr) {
+        font_ = XLoadQueryFont(display_, "fixed");
+        overlayGc_ = XCreateGC(display_, window_, 0, nullptr);
+        if (font_ != nullptr) XSetFont(display_, overlayGc_, font_->fid);
+        // White text on black in any TrueColor visual: all colour bits, none.
+        const unsigned long white = visual_ != nullptr && visual_->c_class == TrueColor
+                                        ? visual_->red_mask | visual_->green_mask | visual_->blue_mask
+                                        : WhitePixel(display_, DefaultScreen(display_));
+        XSetForeground(display_, overlayGc_, white);
+        XSetBackground(display_, overlayGc_, 0);
+    }
 }
 
 bool X11SaverPort::MakeFrame(std::string& error) {
@@ -492,16 +643,26 @@ void X11SaverPort::ReportFps() {
     if (now - fpsWindowUs_ < 1'000'000) return;
     const double seconds = static_cast<double>(now - fpsWindowUs_) / 1e6;
     const double cpu = ProcessCpuSeconds();
-    std::fprintf(stderr, "lumvex-k47: %.1f fps, %.1f%% CPU\n", static_cast<double>(fpsFrames_) / seconds,
-                 100.0 * (cpu - fpsCpu_) / seconds);
+    lastFps_ = static_cast<double>(fpsFrames_) / seconds;
+    if (fps_) std::fprintf(stderr, "lumvex-k47: %.1f fps, %.1f%% CPU\n", lastFps_, 100.0 * (cpu - fpsCpu_) / seconds);
     fpsFrames_ = 0;
     fpsWindowUs_ = now;
     fpsCpu_ = cpu;
 }
 
+void X11SaverPort::DrawFrameRate() {
+    if (closed_ || overlayGc_ == nullptr) return;
+    // Bottom left, over the picture just put, as XScreenSaver's hacks show it.
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "FPS: %.1f", lastFps_);
+    const int descent = font_ != nullptr ? font_->descent : 3;
+    XDrawImageString(display_, window_, overlayGc_, 8, height_ - 8 - descent, text, n);
+}
+
 void X11SaverPort::PassDrawn(uint64_t) {
     Present();
-    if (fps_) ReportFps();
+    if (fps_ || overlay_) ReportFps();
+    if (overlay_) DrawFrameRate();
 }
 
 SaverPort::Wake X11SaverPort::WaitFrameOrEvents(bool frameWanted) {
@@ -540,8 +701,11 @@ void X11SaverPort::Resized(int32_t w, int32_t h) {
     height_ = h;
     std::string error;
     if (!MakeFrame(error)) {
+        // Nothing left to draw in: the saver ends here, and the program with 1.
         std::fprintf(stderr, "lumvex-k47: %s\n", error.c_str());
+        failed_ = true;
         closed_ = true;
+        if (saver_ != nullptr) saver_->End_Saver();
         return;
     }
     if (saver_ != nullptr && sizeFor_) {
@@ -552,12 +716,26 @@ void X11SaverPort::Resized(int32_t w, int32_t h) {
 }
 
 void X11SaverPort::PumpEvents() {
-    while (!closed_ && XPending(display_) > 0) {
+    // Of a run of resizes only the last size is served; a stop request is
+    // looked at between any two events.
+    bool resized = false, moved = false;
+    int32_t newWidth = width_, newHeight = height_;
+    while (!closed_ && !StopRequested() && XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
+        if (randr_ && (event.type == randrEvent_ + RRScreenChangeNotify || event.type == randrEvent_ + RRNotify)) {
+            if (event.type == randrEvent_ + RRScreenChangeNotify) XRRUpdateConfiguration(&event);
+            moved = true;
+            continue;
+        }
         switch (event.type) {
             case ConfigureNotify:
-                if (event.xconfigure.window == window_) Resized(event.xconfigure.width, event.xconfigure.height);
+                if (event.xconfigure.window == window_) {
+                    newWidth = event.xconfigure.width;
+                    newHeight = event.xconfigure.height;
+                    resized = true;
+                    moved = true;
+                }
                 break;
             case Expose:
                 fullPut_ = true;
@@ -585,6 +763,8 @@ void X11SaverPort::PumpEvents() {
                 break;
         }
     }
+    if (resized && !closed_ && !StopRequested()) Resized(newWidth, newHeight);
+    if (moved && !closed_ && !StopRequested()) FollowRefresh();
     if (StopRequested() && saver_ != nullptr && !saver_->Ended()) saver_->End_Saver();
     if (wakeRead_ >= 0) {
         char drain[16];

@@ -18,10 +18,12 @@
 #include "render/cls_gradient.h"
 #include "saver/lvx_s.h"
 #include "saver/saver_port.h"
+#include "saver/x11/hack_pacing.h"
 
 namespace lvx::x11 {
 
-// Set by SIGTERM / SIGINT; the event wait wakes on it.
+// Set by SIGTERM / SIGINT; the event wait wakes on it. A SIGINT the parent
+// set to be ignored stays ignored.
 void InstallStopSignals();
 bool StopRequested();
 
@@ -71,7 +73,10 @@ private:
 struct X11Target {
     enum class Kind { Own, Root, Given };
     Kind kind = Kind::Own;
-    unsigned long window = 0;  // Given: the window id; Root: 0 for the real root
+    unsigned long window = 0;  // Given: the window id
+    std::string display;       // empty: $DISPLAY
+    std::string geometry;      // Own: WxH+X+Y, empty for 1024 x 768 at the origin
+    std::string visual;        // Own: default, best, truecolor or an id; empty: default
 };
 
 class X11SaverPort final : public SaverPort {
@@ -85,8 +90,14 @@ public:
     bool Open(const X11Target& target, std::string& error);
     // -background with a colour name: 0x00BBGGRR, or false when unknown.
     bool LookUpColour(const std::string& name, int32_t& color);
-    void SetPacing(long delayMicroseconds);  // < 0: one frame per refresh
-    void SetFpsReport(bool on, int64_t startMicroseconds);
+    // The least time between passes; never faster than the refresh of the
+    // monitor that shows most of the window.
+    void SetPacing(long delayMicroseconds);
+    // stderrStats: the first frame's time and the frame rate once a second on
+    // stderr (for measurements); overlay: the frame rate drawn on the picture.
+    void SetFrameRateReport(bool stderrStats, bool overlay, int64_t startMicroseconds);
+    // True when the saver ended because its window could not be served.
+    bool Failed() const { return failed_; }
     // Events go to this saver; sizeFor gives the picture size for a width.
     void Attach(Lvx_S* saver, std::function<int16_t(int32_t)> sizeFor) {
         saver_ = saver;
@@ -95,6 +106,7 @@ public:
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
     double RefreshHz() const { return refreshHz_; }
+    int64_t PassPeriodUs() const { return periodUs_; }
     bool UsesShm() const { return shm_; }
 
     void ScreenTwips(double& width, double& height) override;
@@ -151,6 +163,11 @@ private:
     void Resized(int32_t w, int32_t h);
     static void Outline(Picture& p);
     void ReportFps();
+    void DrawFrameRate();
+    bool OpenOwnWindow(const X11Target& target, Window root, std::string& error);
+    // The monitors from RandR and the window's place on the root: the pass
+    // period follows the monitor that shows most of it.
+    void FollowRefresh();
 
     Display* display_ = nullptr;
     Window window_ = 0;
@@ -172,18 +189,28 @@ private:
     bool fullPut_ = true;
     bool dirty_ = false;
     bool closed_ = false;
+    bool failed_ = false;
     int wakeRead_ = -1;
+    Window root_ = 0;
+    Colormap colormap_ = 0;
+    bool randr_ = false;
+    int randrEvent_ = 0;
 
     Lvx_S* saver_ = nullptr;
     std::function<int16_t(int32_t)> sizeFor_;
 
     double refreshHz_ = 60;
+    long delayUs_ = hack::kDefaultDelayMicroseconds;
     int64_t periodUs_ = 16667;
     int64_t clockStartUs_ = 0;
     int64_t nextFrameUs_ = 0;
     int64_t nextTickUs_ = 0;
 
-    bool fps_ = false;
+    bool fps_ = false;  // the stderr report
+    bool overlay_ = false;
+    GC overlayGc_ = nullptr;
+    XFontStruct* font_ = nullptr;
+    double lastFps_ = 0;
     int64_t startUs_ = 0;
     bool firstShown_ = false;
     int64_t fpsWindowUs_ = 0;
