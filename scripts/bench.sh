@@ -45,7 +45,7 @@ echo "== native benchmarks, $runs runs"
 for i in $(seq 1 "$runs"); do
   echo "native run $i of $runs"
   "$B/bench-native/tests/render/gradient_bench" --benchmark_color=false --benchmark_min_time=0.2 \
-    --benchmark_filter='PlanLines/400/|BlendColors|PaintLines|FillPixels' 2>/dev/null |
+    --benchmark_filter='PlanLines/400/|BlendColors|PaintLines|FillPixels|MemoryPass|ComposePass|FillPass' 2>/dev/null |
     awk '$1 ~ /^BM_/ { print "native " $1, $4, $5 }' >>"$figures"
 done
 

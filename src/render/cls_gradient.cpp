@@ -22,6 +22,21 @@ GdiHandle HandleTarget::DeviceContext() {
     return dc_;
 }
 
+namespace {
+
+// RoundHalfEven, fast for the channel values of a colour table: adding and
+// taking away 1.5 * 2^52 leaves a double below 2^51 rounded to a whole
+// number by the processor's own rounding, which is to the nearest, halves
+// to even (SSE arithmetic on every build; nothing here changes the mode).
+double NearestEven(double value) {
+    constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52
+    if (!(std::fabs(value) < 2251799813685248.0)) return RoundHalfEven(value);  // 2^51, or not a number
+    volatile double shifted = value + kShift;
+    return shifted - kShift;
+}
+
+}  // namespace
+
 clsGradient::clsGradient(GradientPort& port) : port_(port) {}
 
 int32_t clsGradient::Resolve(int32_t color) {
@@ -67,7 +82,7 @@ int32_t clsGradient::BlendColors(int32_t lColor1, int32_t lColor2, int32_t lStep
     laRetColors[static_cast<size_t>(lSteps) - 1] = lColor2;
     for (int32_t i = 1; i <= lSteps - 2; ++i) {
         const auto channel = [i](float step, int32_t start) {
-            return static_cast<int32_t>(RoundHalfEven(static_cast<double>(i) * step + start));
+            return static_cast<int32_t>(NearestEven(static_cast<double>(i) * step + start));
         };
         laRetColors[static_cast<size_t>(i)] =
             channel(stepR, r1) + channel(stepG, g1) * 256 + channel(stepB, b1) * 65536;

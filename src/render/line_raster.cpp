@@ -10,24 +10,11 @@
 namespace lvx {
 namespace {
 
-// Quotients rounded down and up; the divisor is positive.
-int64_t FloorDiv(int64_t a, int64_t b) {
-    const int64_t q = a / b;
-    return a % b < 0 ? q - 1 : q;
-}
-int64_t CeilDiv(int64_t a, int64_t b) {
-    const int64_t q = a / b;
-    return a % b > 0 ? q + 1 : q;
-}
-
-// A closed range of integers; empty when lo > hi.
-struct Span {
-    int64_t lo;
-    int64_t hi;
-    bool Empty() const { return lo > hi; }
-};
-
-Span Intersect(Span a, Span b) { return {std::max(a.lo, b.lo), std::min(a.hi, b.hi)}; }
+using line_walk::CeilDiv;
+using line_walk::FloorDiv;
+using line_walk::Intersect;
+using line_walk::Span;
+using line_walk::Walk;
 
 bool InRange(int64_t value) { return value >= -kMaxPixelCoordinate && value <= kMaxPixelCoordinate; }
 bool InRange(LinePoint p) { return InRange(p.x) && InRange(p.y); }
@@ -36,264 +23,25 @@ bool InRange(const PixelSurface& s) {
            (s.topRow != nullptr || s.width == 0 || s.height == 0);
 }
 
-// A line as LineTo walks it: steps t = 0 .. length - 1 along the major axis,
-// the minor coordinate at step t being minor0 + t * rise / length rounded
-// half towards minus infinity. With ends within kMaxPixelCoordinate every
-// product below stays far inside 64 bits.
-class Walk {
-public:
-    Walk(LinePoint from, LinePoint to) {
-        const int64_t dx = static_cast<int64_t>(to.x) - from.x;
-        const int64_t dy = static_cast<int64_t>(to.y) - from.y;
-        xMajor_ = std::llabs(dx) >= std::llabs(dy);
-        major0_ = xMajor_ ? from.x : from.y;
-        minor0_ = xMajor_ ? from.y : from.x;
-        const int64_t run = xMajor_ ? dx : dy;
-        dir_ = run < 0 ? -1 : 1;
-        length_ = std::llabs(run);
-        rise_ = xMajor_ ? dy : dx;
-    }
-
-    bool XMajor() const { return xMajor_; }
-    int64_t MajorAt(int64_t t) const { return major0_ + dir_ * t; }
-    int64_t MinorAt(int64_t t) const { return minor0_ + CeilDiv(2 * t * rise_ - length_, 2 * length_); }
-
-    // The steps of the line whose major coordinate lies in [lo, hi].
-    Span StepsWithMajorIn(int64_t lo, int64_t hi) const {
-        const Span t = dir_ > 0 ? Span{lo - major0_, hi - major0_} : Span{major0_ - hi, major0_ - lo};
-        return Intersect(t, Steps());
-    }
-
-    // The steps of the line whose minor coordinate lies in [lo, hi]: the
-    // minor coordinate is monotonic, so they are one range, found by
-    // inverting the rounding rather than by walking.
-    Span StepsWithMinorIn(int64_t lo, int64_t hi) const {
-        const int64_t a = lo - minor0_;
-        const int64_t b = hi - minor0_;
-        Span t{1, 0};
-        if (rise_ > 0) {
-            t = {FloorDiv((2 * a - 1) * length_, 2 * rise_) + 1, FloorDiv((2 * b + 1) * length_, 2 * rise_)};
-        } else if (rise_ < 0) {
-            const int64_t fall = -rise_;
-            t = {CeilDiv(-(2 * b + 1) * length_, 2 * fall), CeilDiv((1 - 2 * a) * length_, 2 * fall) - 1};
-        } else if (a <= 0 && b >= 0) {
-            t = Steps();
-        }
-        return Intersect(t, Steps());
-    }
-
-    // The other coordinate of the line's pixels whose x (atX) or y is c.
-    Span CrossSection(bool atX, int64_t c) const {
-        if (atX == xMajor_) {
-            const Span t = StepsWithMajorIn(c, c);
-            if (t.Empty()) return t;
-            const int64_t m = MinorAt(t.lo);
-            return {m, m};
-        }
-        const Span t = StepsWithMinorIn(c, c);
-        if (t.Empty()) return t;
-        const int64_t a = MajorAt(t.lo), b = MajorAt(t.hi);
-        return {std::min(a, b), std::max(a, b)};
-    }
-
-private:
-    Span Steps() const { return {0, length_ - 1}; }
-
-    bool xMajor_;
-    int64_t major0_, minor0_;
-    int64_t dir_;
-    int64_t length_;
-    int64_t rise_;
-};
-
-// out[start + j] = source[j] for j in [0, count), as far as out's size reaches.
-void CopyClipped(uint32_t* out, int64_t size, int64_t start, const uint32_t* source, int64_t count) {
-    const int64_t from = std::max<int64_t>(start, 0);
-    const int64_t to = std::min(start + count, size);
-    if (from < to) std::copy(source + (from - start), source + (to - start), out + from);
+// The row's columns [from, to) are out[0 .. to - from). These write
+// column start + j = source[j] for j in [0, count), and columns lo..hi
+// (inclusive) = value, as far as they fall inside [from, to).
+void CopyClipped(uint32_t* out, int64_t from, int64_t to, int64_t start, const uint32_t* source, int64_t count) {
+    const int64_t lo = std::max(start, from);
+    const int64_t hi = std::min(start + count, to);
+    if (lo < hi) std::copy(source + (lo - start), source + (hi - start), out + (lo - from));
 }
 
-void FillClipped(uint32_t* out, int64_t size, int64_t lo, int64_t hi, uint32_t value) {
-    const int64_t from = std::max<int64_t>(lo, 0);
-    const int64_t to = std::min(hi + 1, size);
-    if (from < to) std::fill(out + from, out + to, value);
+void FillClipped(uint32_t* out, int64_t from, int64_t to, int64_t lo, int64_t hi, uint32_t value) {
+    lo = std::max(lo, from);
+    hi = std::min(hi + 1, to);
+    if (lo < hi) std::fill(out + (lo - from), out + (hi - from), value);
 }
-
-// Lines that are all one line moved one pixel at a time along the axis of
-// the sweep (step +1 or -1), as Draw plans them. Every line has the same
-// pixels as the first, moved, so where line 0 covers [lo, hi] across one row
-// (or column), line k covers [lo, hi] + k * step there, and the last line
-// over a pixel u of that row is the largest k with u - k * step in [lo, hi]:
-//   step +1: u in [lo, lo + L - 1] gets colour u - lo, u in [lo + L, hi + L - 1] the last;
-//   step -1: u in [hi - L + 1, hi] gets colour hi - u, u in [lo - L + 1, hi - L] the last.
-// Each row is then written once instead of once per line crossing it.
-class Sweep {
-public:
-    Sweep(const GradientLines& lines, int64_t count, LinePoint step)
-        : first_(lines.points[0], lines.points[1]), count_(count), step_(step) {
-        forward_.reserve(static_cast<size_t>(count));
-        for (int64_t k = 0; k < count; ++k) forward_.push_back(PixelOf(lines.colors[static_cast<size_t>(k)]));
-        backward_.assign(forward_.rbegin(), forward_.rend());
-    }
-
-    void Paint(const PixelSurface& s) const {
-        if (step_.y == 0) {
-            // Along x: line 0's run across each row.
-            for (int32_t y = 0; y < s.height; ++y) {
-                const Span run = first_.CrossSection(false, y);
-                if (!run.Empty()) PaintRun(s.Row(y), s.width, run, step_.x);
-            }
-            return;
-        }
-        // Along y: line 0's runs down the columns. Neighbouring columns that
-        // agree form a block that takes one colour per row; single-pixel
-        // columns whose pixel moves one row per column form a diagonal block
-        // that takes consecutive colours, copied from the table in one go.
-        std::vector<Block> blocks;
-        std::vector<int64_t> pixelRows;  // line 0's row in each column it crosses, when it has one per column
-        int32_t firstColumn = -1;
-        for (int32_t x = 0; x < s.width; ++x) {
-            const Span run = first_.CrossSection(true, x);
-            if (run.Empty()) continue;
-            if (firstColumn < 0) firstColumn = x;
-            if (first_.XMajor()) pixelRows.push_back(run.lo);
-            if (!blocks.empty() && blocks.back().x1 == x - 1 && Extend(blocks.back(), run)) continue;
-            blocks.push_back({x, x, run, 0});
-        }
-        // A staircase of short steps changes colour every pixel or two: there
-        // a branch-free look-up per pixel beats a fill per block.
-        if (first_.XMajor() && blocks.size() * 8 > pixelRows.size()) {
-            PaintStaircase(s, firstColumn, pixelRows);
-            return;
-        }
-        for (int32_t y = 0; y < s.height; ++y) {
-            uint32_t* row = s.Row(y);
-            for (const Block& b : blocks) {
-                if (b.slope == 0) {
-                    PaintBlock(row, y, b);
-                } else {
-                    PaintDiagonal(row, y, b);
-                }
-            }
-        }
-    }
-
-private:
-    // Columns x0 to x1 where line 0 covers rows run (slope 0), or covers the
-    // single row run.lo + slope * (x - x0) (slope +1 or -1).
-    struct Block {
-        int32_t x0, x1;
-        Span run;
-        int32_t slope;
-    };
-
-    // Takes the next column into the block when it fits; false otherwise.
-    static bool Extend(Block& b, Span run) {
-        const bool single = run.lo == run.hi && b.run.lo == b.run.hi;
-        if (b.slope == 0 && run.lo == b.run.lo && run.hi == b.run.hi) {
-            ++b.x1;
-            return true;
-        }
-        if (!single) return false;
-        if (b.slope != 0 && run.lo == b.run.lo + b.slope * (b.x1 + 1 - b.x0)) {
-            ++b.x1;
-            return true;
-        }
-        if (b.slope == 0 && b.x0 == b.x1 && std::llabs(run.lo - b.run.lo) == 1) {
-            b.slope = static_cast<int32_t>(run.lo - b.run.lo);
-            ++b.x1;
-            return true;
-        }
-        return false;
-    }
-
-    void PaintBlock(uint32_t* row, int64_t y, const Block& b) const {
-        int64_t k;
-        if (step_.y > 0) {
-            if (y < b.run.lo || y > b.run.hi + count_ - 1) return;
-            k = y - b.run.lo;
-        } else {
-            if (y > b.run.hi || y < b.run.lo - count_ + 1) return;
-            k = b.run.hi - y;
-        }
-        std::fill(row + b.x0, row + b.x1 + 1, forward_[static_cast<size_t>(std::min(k, count_ - 1))]);
-    }
-
-    // Column x0 + j shows colour start + rising * j, where that is a colour:
-    // a single pixel is covered by L lines at most, so no last-colour tail.
-    void PaintDiagonal(uint32_t* row, int64_t y, const Block& b) const {
-        const int64_t start = step_.y > 0 ? y - b.run.lo : b.run.lo - y;
-        const int64_t rising = step_.y > 0 ? -b.slope : b.slope;
-        const int64_t length = b.x1 - b.x0 + 1;
-        if (rising > 0) {
-            const int64_t from = std::max<int64_t>(0, -start), to = std::min(length - 1, count_ - 1 - start);
-            if (from <= to) {
-                const uint32_t* source = forward_.data() + (start + from);
-                std::copy(source, source + (to - from + 1), row + b.x0 + from);
-            }
-        } else {
-            const int64_t from = std::max<int64_t>(0, start - count_ + 1), to = std::min(length - 1, start);
-            const int64_t offset = count_ - 1 - start;
-            if (from <= to) {
-                const uint32_t* source = backward_.data() + (offset + from);
-                std::copy(source, source + (to - from + 1), row + b.x0 + from);
-            }
-        }
-    }
-
-    // Line 0 has one pixel in each of the columns from `first` on, in row
-    // pixelRows[x - first], so line k has it in row pixelRows[x - first] + k * step,
-    // and pixel (x, y) shows colour (y - that row) * step where that is a
-    // line's. That row moves monotonically with x, so the columns a row
-    // takes colours in are one range.
-    void PaintStaircase(const PixelSurface& s, int32_t first, const std::vector<int64_t>& pixelRows) const {
-        const bool rising = pixelRows.back() >= pixelRows.front();
-        const auto columnsWithRowIn = [&](int64_t lo, int64_t hi) {
-            // The columns whose line-0 row lies in [lo, hi], as [from, to).
-            if (rising) {
-                return std::pair{std::lower_bound(pixelRows.begin(), pixelRows.end(), lo) - pixelRows.begin(),
-                                 std::upper_bound(pixelRows.begin(), pixelRows.end(), hi) - pixelRows.begin()};
-            }
-            const std::greater<> falling;
-            return std::pair{std::lower_bound(pixelRows.begin(), pixelRows.end(), hi, falling) - pixelRows.begin(),
-                             std::upper_bound(pixelRows.begin(), pixelRows.end(), lo, falling) - pixelRows.begin()};
-        };
-        const uint32_t* table = forward_.data();
-        const int64_t* rows = pixelRows.data();
-        for (int32_t y = 0; y < s.height; ++y) {
-            uint32_t* out = s.Row(y) + first;
-            if (step_.y > 0) {
-                const auto [from, to] = columnsWithRowIn(y - count_ + 1, y);
-                for (auto i = from; i < to; ++i) out[i] = table[y - rows[i]];
-            } else {
-                const auto [from, to] = columnsWithRowIn(y, y + count_ - 1);
-                for (auto i = from; i < to; ++i) out[i] = table[rows[i] - y];
-            }
-        }
-    }
-
-    void PaintRun(uint32_t* row, int64_t size, Span run, int32_t step) const {
-        if (step > 0) {
-            CopyClipped(row, size, run.lo, forward_.data(), count_);
-            FillClipped(row, size, run.lo + count_, run.hi + count_ - 1, forward_.back());
-        } else {
-            CopyClipped(row, size, run.hi - count_ + 1, backward_.data(), count_);
-            FillClipped(row, size, run.lo - count_ + 1, run.hi - count_, forward_.back());
-        }
-    }
-
-    Walk first_;
-    int64_t count_;
-    LinePoint step_;
-    std::vector<uint32_t> forward_;   // colour k as a pixel
-    std::vector<uint32_t> backward_;  // the same, last colour first
-};
 
 // The step between neighbouring lines when every line is the one before it
 // moved by one pixel along x or y; nothing otherwise.
-bool UniformStep(const GradientLines& lines, int64_t count, LinePoint& step) {
+bool UniformStep(const std::vector<LinePoint>& p, int64_t count, LinePoint& step) {
     if (count < 2) return false;
-    const std::vector<LinePoint>& p = lines.points;
     step = {p[2].x - p[0].x, p[2].y - p[0].y};
     if (std::abs(step.x) + std::abs(step.y) != 1) return false;
     for (size_t i = 2; i < static_cast<size_t>(2 * count); ++i) {
@@ -303,6 +51,182 @@ bool UniformStep(const GradientLines& lines, int64_t count, LinePoint& step) {
 }
 
 }  // namespace
+
+// Lines that are all one line moved one pixel at a time along the axis of
+// the sweep (step +1 or -1), as Draw plans them. Every line has the same
+// pixels as the first, moved, so where line 0 covers [lo, hi] across one row
+// (or column), line k covers [lo, hi] + k * step there, and the last line
+// over a pixel u of that row is the largest k with u - k * step in [lo, hi]:
+//   step +1: u in [lo, lo + L - 1] gets colour u - lo, u in [lo + L, hi + L - 1] the last;
+//   step -1: u in [hi - L + 1, hi] gets colour hi - u, u in [lo - L + 1, hi - L] the last.
+// Each row is then written once instead of once per line crossing it. What
+// depends on the lines alone (line 0's runs, the column blocks) is worked
+// out here once; the colours come with each row.
+bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, int32_t width, int32_t height) {
+    ready_ = false;
+    rowRuns_.clear();
+    blocks_.clear();
+    pixelRows_.clear();
+    staircase_ = false;
+    if (width < 0 || height < 0 || width > kMaxPixelCoordinate || height > kMaxPixelCoordinate) return false;
+    if (count < 2 || points.size() < static_cast<size_t>(2 * count)) return false;
+    for (size_t i = 0; i < static_cast<size_t>(2 * count); ++i) {
+        if (!InRange(points[i])) return false;
+    }
+    if (!UniformStep(points, count, step_)) return false;
+    first_ = Walk(points[0], points[1]);
+    count_ = count;
+    width_ = width;
+    height_ = height;
+    if (step_.y == 0) {
+        // Along x: line 0's run across each row.
+        rowRuns_.reserve(static_cast<size_t>(height));
+        for (int32_t y = 0; y < height; ++y) rowRuns_.push_back(first_.CrossSection(false, y));
+        ready_ = true;
+        return true;
+    }
+    // Along y: line 0's runs down the columns. Neighbouring columns that
+    // agree form a block that takes one colour per row; single-pixel
+    // columns whose pixel moves one row per column form a diagonal block
+    // that takes consecutive colours, copied from the table in one go.
+    firstColumn_ = -1;
+    for (int32_t x = 0; x < width; ++x) {
+        const Span run = first_.CrossSection(true, x);
+        if (run.Empty()) continue;
+        if (firstColumn_ < 0) firstColumn_ = x;
+        if (first_.XMajor()) pixelRows_.push_back(run.lo);
+        if (!blocks_.empty() && blocks_.back().x1 == x - 1 && Extend(blocks_.back(), run)) continue;
+        blocks_.push_back({x, x, run, 0});
+    }
+    // A staircase of short steps changes colour every pixel or two: there
+    // a branch-free look-up per pixel beats a fill per block.
+    staircase_ = first_.XMajor() && blocks_.size() * 8 > pixelRows_.size();
+    if (staircase_) rising_ = pixelRows_.back() >= pixelRows_.front();
+    ready_ = true;
+    return true;
+}
+
+void SweepPainter::PaintRow(int32_t y, int32_t from, int32_t to, const Colours& c, uint32_t* out) const {
+    from = std::max(from, 0);
+    to = std::min(to, width_);
+    if (!ready_ || y < 0 || y >= height_ || from >= to) return;
+    if (step_.y == 0) {
+        const Span run = rowRuns_[static_cast<size_t>(y)];
+        if (!run.Empty()) PaintRun(out, from, to, run, c);
+        return;
+    }
+    if (staircase_) {
+        PaintStaircase(out, from, to, y, c);
+        return;
+    }
+    for (const Block& b : blocks_) {
+        if (b.x0 >= to) break;
+        if (b.x1 < from) continue;
+        if (b.slope == 0) {
+            PaintBlock(out, from, to, y, b, c);
+        } else {
+            PaintDiagonal(out, from, to, y, b, c);
+        }
+    }
+}
+
+bool SweepPainter::Extend(Block& b, Span run) {
+    const bool single = run.lo == run.hi && b.run.lo == b.run.hi;
+    if (b.slope == 0 && run.lo == b.run.lo && run.hi == b.run.hi) {
+        ++b.x1;
+        return true;
+    }
+    if (!single) return false;
+    if (b.slope != 0 && run.lo == b.run.lo + b.slope * (b.x1 + 1 - b.x0)) {
+        ++b.x1;
+        return true;
+    }
+    if (b.slope == 0 && b.x0 == b.x1 && std::llabs(run.lo - b.run.lo) == 1) {
+        b.slope = static_cast<int32_t>(run.lo - b.run.lo);
+        ++b.x1;
+        return true;
+    }
+    return false;
+}
+
+void SweepPainter::PaintBlock(uint32_t* out, int64_t from, int64_t to, int64_t y, const Block& b,
+                              const Colours& c) const {
+    int64_t k;
+    if (step_.y > 0) {
+        if (y < b.run.lo || y > b.run.hi + count_ - 1) return;
+        k = y - b.run.lo;
+    } else {
+        if (y > b.run.hi || y < b.run.lo - count_ + 1) return;
+        k = b.run.hi - y;
+    }
+    FillClipped(out, from, to, b.x0, b.x1, c.forward[static_cast<size_t>(std::min(k, count_ - 1))]);
+}
+
+// Column x0 + j shows colour start + rising * j, where that is a colour:
+// a single pixel is covered by L lines at most, so no last-colour tail.
+void SweepPainter::PaintDiagonal(uint32_t* out, int64_t from, int64_t to, int64_t y, const Block& b,
+                                 const Colours& c) const {
+    const int64_t start = step_.y > 0 ? y - b.run.lo : b.run.lo - y;
+    const int64_t rising = step_.y > 0 ? -b.slope : b.slope;
+    const int64_t length = b.x1 - b.x0 + 1;
+    if (rising > 0) {
+        const int64_t first = std::max<int64_t>(0, -start), last = std::min(length - 1, count_ - 1 - start);
+        if (first <= last) CopyClipped(out, from, to, b.x0 + first, c.forward.data() + (start + first), last - first + 1);
+    } else {
+        const int64_t first = std::max<int64_t>(0, start - count_ + 1), last = std::min(length - 1, start);
+        const int64_t offset = count_ - 1 - start;
+        if (first <= last) {
+            CopyClipped(out, from, to, b.x0 + first, c.backward.data() + (offset + first), last - first + 1);
+        }
+    }
+}
+
+// Line 0 has one pixel in each of the columns from `first` on, in row
+// pixelRows[x - first], so line k has it in row pixelRows[x - first] + k * step,
+// and pixel (x, y) shows colour (y - that row) * step where that is a
+// line's. That row moves monotonically with x, so the columns a row
+// takes colours in are one range.
+void SweepPainter::PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64_t y, const Colours& c) const {
+    const auto columnsWithRowIn = [this](int64_t lo, int64_t hi) {
+        // The columns whose line-0 row lies in [lo, hi], as [from, to).
+        const auto& rows = pixelRows_;
+        if (rising_) {
+            return std::pair{std::lower_bound(rows.begin(), rows.end(), lo) - rows.begin(),
+                             std::upper_bound(rows.begin(), rows.end(), hi) - rows.begin()};
+        }
+        const std::greater<> falling;
+        return std::pair{std::lower_bound(rows.begin(), rows.end(), hi, falling) - rows.begin(),
+                         std::upper_bound(rows.begin(), rows.end(), lo, falling) - rows.begin()};
+    };
+    const uint32_t* table = c.forward.data();
+    const int64_t* rows = pixelRows_.data();
+    auto [i0, i1] = step_.y > 0 ? columnsWithRowIn(y - count_ + 1, y) : columnsWithRowIn(y, y + count_ - 1);
+    // Column firstColumn_ + i, clipped to [from, to).
+    i0 = std::max<int64_t>(i0, from - firstColumn_);
+    i1 = std::min<int64_t>(i1, to - firstColumn_);
+    uint32_t* at = out + (firstColumn_ - from);
+    if (step_.y > 0) {
+        for (auto i = i0; i < i1; ++i) at[i] = table[y - rows[i]];
+    } else {
+        for (auto i = i0; i < i1; ++i) at[i] = table[rows[i] - y];
+    }
+}
+
+void SweepPainter::PaintRun(uint32_t* out, int64_t from, int64_t to, Span run, const Colours& c) const {
+    if (step_.x > 0) {
+        CopyClipped(out, from, to, run.lo, c.forward.data(), count_);
+        FillClipped(out, from, to, run.lo + count_, run.hi + count_ - 1, c.forward.back());
+    } else {
+        CopyClipped(out, from, to, run.hi - count_ + 1, c.backward.data(), count_);
+        FillClipped(out, from, to, run.lo - count_ + 1, run.hi - count_, c.forward.back());
+    }
+}
+
+void SweepPainter::SetColours(const std::vector<int32_t>& colors, Colours& c) const {
+    c.forward.resize(static_cast<size_t>(count_));
+    for (int64_t k = 0; k < count_; ++k) c.forward[static_cast<size_t>(k)] = PixelOf(colors[static_cast<size_t>(k)]);
+    c.backward.assign(c.forward.rbegin(), c.forward.rend());
+}
 
 bool RasteriseLine(const PixelSurface& surface, LinePoint from, LinePoint to, uint32_t pixel) {
     if (!InRange(surface) || !InRange(from) || !InRange(to)) return false;
@@ -333,9 +257,11 @@ bool PaintLines(const PixelSurface& surface, const GradientLines& lines) {
     }
     if (count == 0 || surface.width == 0 || surface.height == 0) return true;
 
-    LinePoint step;
-    if (UniformStep(lines, count, step)) {
-        Sweep(lines, count, step).Paint(surface);
+    SweepPainter sweep;
+    if (sweep.Prepare(lines.points, count, surface.width, surface.height)) {
+        SweepPainter::Colours colours;
+        sweep.SetColours(lines.colors, colours);
+        for (int32_t y = 0; y < surface.height; ++y) sweep.PaintRow(y, 0, surface.width, colours, surface.Row(y));
         return true;
     }
     for (int64_t k = 0; k < count; ++k) {

@@ -10,8 +10,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "render/cls_gradient.h"
+#include "render/line_walk.h"
 
 namespace lvx {
 
@@ -37,5 +39,59 @@ bool RasteriseLine(const PixelSurface& surface, LinePoint from, LinePoint to, ui
 // pens: a colour that is not plain RGB (a palette reference, say) or a
 // coordinate beyond kMaxPixelCoordinate.
 bool PaintLines(const PixelSurface& surface, const GradientLines& lines);
+
+// The lines of a sweep (every line the one before it moved one pixel along
+// x or y, as Draw plans them) readied once for a width x height area and
+// then painted row by row, in any colours and any part of a row: the
+// pictures of one pass share their lines and differ only in colours, and a
+// picture crossing the edge of a frame or clipped to a circle is painted
+// only where it shows. The rows come out exactly as PaintLines leaves them.
+class SweepPainter {
+public:
+    // Pixel values of line k (0x00RRGGBB) and the same table reversed.
+    struct Colours {
+        std::vector<uint32_t> forward;
+        std::vector<uint32_t> backward;
+    };
+
+    // False when the first `count` lines of points are no such sweep, or an
+    // end or the area lies beyond kMaxPixelCoordinate: PaintLines then draws
+    // the lines one by one. Nothing of an earlier plan is kept.
+    bool Prepare(const std::vector<LinePoint>& points, int64_t count, int32_t width, int32_t height);
+    // Line k's colour is colors[k] (0x00BBGGRR, plain RGB; at least `count` of them).
+    void SetColours(const std::vector<int32_t>& colors, Colours& c) const;
+    // Writes what drawing the lines one after the other leaves in row y,
+    // columns [from, to) (clipped to the area), into out[0 .. to - from);
+    // columns no line crosses are left as they are.
+    void PaintRow(int32_t y, int32_t from, int32_t to, const Colours& c, uint32_t* out) const;
+
+private:
+    using Span = line_walk::Span;
+    // Columns x0 to x1 where line 0 covers rows run (slope 0), or covers the
+    // single row run.lo + slope * (x - x0) (slope +1 or -1).
+    struct Block {
+        int32_t x0, x1;
+        Span run;
+        int32_t slope;
+    };
+    // Takes the next column into the block when it fits; false otherwise.
+    static bool Extend(Block& b, Span run);
+    void PaintRun(uint32_t* out, int64_t from, int64_t to, Span run, const Colours& c) const;
+    void PaintBlock(uint32_t* out, int64_t from, int64_t to, int64_t y, const Block& b, const Colours& c) const;
+    void PaintDiagonal(uint32_t* out, int64_t from, int64_t to, int64_t y, const Block& b, const Colours& c) const;
+    void PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64_t y, const Colours& c) const;
+
+    bool ready_ = false;
+    line_walk::Walk first_;
+    int64_t count_ = 0;
+    LinePoint step_;
+    int32_t width_ = 0, height_ = 0;
+    std::vector<Span> rowRuns_;       // along x: line 0's run across each row
+    std::vector<Block> blocks_;       // along y: column blocks
+    std::vector<int64_t> pixelRows_;  // line 0's row in each column it crosses, when it has one per column
+    int32_t firstColumn_ = -1;
+    bool staircase_ = false;
+    bool rising_ = false;
+};
 
 }  // namespace lvx

@@ -178,6 +178,18 @@ void Lvx_S::New_Colours() {
 }
 
 void Lvx_S::Draw_Pictures() {
+    // The colours as the gradient resolves them, for a port that paints the
+    // whole pass itself; it leaves the gradient as drawing one by one does.
+    std::array<int32_t, kPictureSlots> color1{}, color2{};
+    Gradient.Angle(CurrentAngle);
+    for (int i = 0; i < Count(); ++i) {
+        const auto k = static_cast<size_t>(i);
+        Gradient.Color1(PictureColor1[k]);
+        Gradient.Color2(PictureColor2[k]);
+        color1[k] = Gradient.Color1();
+        color2[k] = Gradient.Color2();
+    }
+    if (port_.DrawPass(Gradient.Angle(), color1, color2, Count())) return;
     for (int i = 0; i < Count(); ++i) {
         const auto k = static_cast<size_t>(i);
         Gradient.Angle(CurrentAngle);

@@ -3,6 +3,7 @@
 // password check and a clock to seed from. Positions and sizes are pixels.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -52,6 +53,15 @@ public:
     // What Draw paints on, and the refresh that shows the new drawing.
     virtual GradientTarget& PictureTarget(int index) = 0;
     virtual void RefreshPicture(int index) = 0;
+    // A port that paints its whole frame in memory (frame_compose.h) takes
+    // a pass's pictures here in one call: the angle and the resolved colours
+    // (0x00BBGGRR) of pictures 0 to count - 1. True when it took them; the
+    // pictures are then not drawn one by one through PictureTarget.
+    virtual bool DrawPass(float angle, const std::array<int32_t, kPictureSlots>& color1,
+                          const std::array<int32_t, kPictureSlots>& color2, int count) {
+        (void)angle, (void)color1, (void)color2, (void)count;
+        return false;
+    }
 
     // Timer1 (1000 ms, MP3 loop), Timer2 (200 ms, CD poll), Timer3 (1000 ms,
     // seconds). Their ticks arrive only from PumpEvents.

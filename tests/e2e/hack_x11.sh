@@ -219,5 +219,6 @@ wait "$HPID"; rc=$?
   || { bad "no MIT-SHM: status $rc"; cat "$WORK/noshm.log"; }
 stop "$XVFB2"
 
+bash "$(dirname "$0")/hack_depths.sh" "$HACK" "$(dirname "$HACK")/depth-shots" && ok "hack_depths.sh: depths 16, 30, 8" || bad "hack_depths.sh"
 echo "hack_x11: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
+#include <random>
 #include <vector>
 
 #include "render/classic_colors.h"
@@ -118,6 +120,37 @@ TEST(ClsGradientProperties, AngleIsReducedIntoOneTurn) {
     for (auto [set, expected] : cases) {
         g.Angle(set);
         EXPECT_EQ(g.Angle(), expected) << "set " << set;
+    }
+}
+
+// The table's fast rounding against the plain rule (halves to even, worked
+// with floor) on every entry of many tables, halves included.
+TEST(BlendColors, FastRoundingAgreesWithThePlainRule) {
+    std::mt19937 random(99);
+    struct Case {
+        int32_t color1, color2, steps;
+    };
+    std::vector<Case> cases{{0x000000, 0x000005, 4}, {0x000000, 0x0000FF, 510}, {0xFFFFFF, 0x000000, 1024},
+                            {0x000001, 0x000000, 4}, {0x0000FF, 0x000000, 2}, {0x808080, 0x7F7F7F, 3}};
+    for (int i = 0; i < 400; ++i) {
+        cases.push_back({static_cast<int32_t>(random() & 0xFFFFFF), static_cast<int32_t>(random() & 0xFFFFFF),
+                         2 + static_cast<int32_t>(random() % 3000)});
+    }
+    for (const Case& c : cases) {
+        Table table;
+        clsGradient::BlendColors(c.color1, c.color2, c.steps, table);
+        const auto channel = [&](int shift, int32_t i) {
+            const int32_t a = (c.color1 >> shift) & 0xFF, b = (c.color2 >> shift) & 0xFF;
+            const float step = static_cast<float>(static_cast<double>(b - a) / c.steps);
+            const double v = static_cast<double>(i) * step + a;
+            const double down = std::floor(v);
+            const double r = v - down > 0.5 ? down + 1 : v - down < 0.5 ? down : std::fmod(down, 2.0) == 0 ? down : down + 1;
+            return static_cast<int32_t>(r) << shift;
+        };
+        for (int32_t i = 1; i <= c.steps - 2; ++i) {
+            ASSERT_EQ(table[static_cast<size_t>(i)], channel(0, i) + channel(8, i) + channel(16, i))
+                << std::hex << c.color1 << " " << c.color2 << std::dec << " " << c.steps << " entry " << i;
+        }
     }
 }
 

@@ -9,6 +9,8 @@
 #include "render/classic_colors.h"
 #include "render/cls_gradient.h"
 #include "render/line_raster.h"
+#include "saver/frame_compose.h"
+#include "saver/saver_layout.h"
 
 namespace {
 
@@ -88,6 +90,92 @@ void BM_FillPixels(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(size * size));
 }
 BENCHMARK(BM_FillPixels)->Arg(400)->Unit(benchmark::kMicrosecond);
+
+// One pass of the saver in memory: twelve 400 x 400 pictures at one angle,
+// each drawn by Draw into a bitmap of its own as the Windows program draws
+// them (BM_MemoryPass), and the same pictures composed into a 1920 x 1080
+// frame as the hack and the web page paint them (BM_ComposePass), beside a
+// plain fill of the same twelve pictures' pixels (BM_FillPass).
+constexpr int kPassPictures = 12;
+constexpr int32_t kPassSize = 400;
+constexpr int32_t kPassColours[kPassPictures][2] = {
+    {0x00FFFFD0, 0x00400000}, {0x00102030, 0x00FFFFFF}, {0x0080FF00, 0x00000000}, {0x00123456, 0x00654321},
+    {0x000000FF, 0x00FF0000}, {0x00FFFFFF, 0x00000000}, {0x00336699, 0x00996633}, {0x00010203, 0x00FEFDFC},
+    {0x0040C020, 0x00FFFFFF}, {0x00A0A0A0, 0x00000000}, {0x00FF00FF, 0x0000FF00}, {0x00204060, 0x00E0C0A0}};
+
+// Bitmaps in memory, one per device context 1..12.
+class MemoryPort : public lvx::HeadlessGradientPort {
+public:
+    MemoryPort() {
+        for (auto& b : bitmaps_) b.resize(static_cast<size_t>(kPassSize) * kPassSize);
+    }
+    bool ReadClientRect(lvx::GdiHandle, int32_t& r, int32_t& b) override {
+        r = b = kPassSize;
+        return true;
+    }
+    bool OpenPixels(lvx::GdiHandle dc, lvx::PixelSurface& s) override {
+        s = {bitmaps_[dc - 1].data(), kPassSize, kPassSize, kPassSize};
+        return true;
+    }
+
+private:
+    std::vector<uint32_t> bitmaps_[kPassPictures];
+};
+
+void BM_MemoryPass(benchmark::State& state) {
+    MemoryPort port;
+    lvx::clsGradient g(port);
+    std::vector<lvx::HandleTarget> targets;
+    for (lvx::GdiHandle i = 1; i <= kPassPictures; ++i) targets.emplace_back(i, i);
+    const auto angle = static_cast<float>(state.range(0));
+    for (auto _ : state) {
+        for (int i = 0; i < kPassPictures; ++i) {
+            g.Angle(angle);
+            g.Color1(kPassColours[i][0]);
+            g.Color2(kPassColours[i][1]);
+            benchmark::DoNotOptimize(g.Draw(targets[static_cast<size_t>(i)]));
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPassPictures * kPassSize * kPassSize);
+}
+BENCHMARK(BM_MemoryPass)->Arg(0)->Arg(45)->Arg(90)->Arg(135)->Arg(200)->Arg(315)->Unit(benchmark::kMicrosecond);
+
+void BM_ComposePass(benchmark::State& state) {
+    constexpr int32_t kW = 1920, kH = 1080;
+    std::vector<uint32_t> frame(static_cast<size_t>(kW) * kH);
+    const lvx::PixelSurface surface{frame.data(), kW, kH, kW};
+    const lvx::CellGrid grid = lvx::MakeCellGrid(kW, kH);
+    lvx::FrameScene scene;
+    scene.angle = static_cast<float>(state.range(0));
+    scene.shape = state.range(1) != 0 ? lvx::PictureShape::Circle : lvx::PictureShape::Square;
+    for (int i = 0; i < kPassPictures; ++i) {
+        const lvx::PicturePlace place = lvx::CenterInCell(grid, i, kPassSize);
+        scene.pictures.push_back({static_cast<int32_t>(place.left), static_cast<int32_t>(place.top), kPassSize,
+                                  kPassColours[i][0], kPassColours[i][1]});
+    }
+    lvx::FrameComposer composer;
+    composer.Compose(surface, scene, true);
+    for (auto _ : state) {
+        composer.Compose(surface, scene, false);
+        benchmark::DoNotOptimize(frame.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPassPictures * kPassSize * kPassSize);
+}
+BENCHMARK(BM_ComposePass)->ArgsProduct({{0, 45, 90, 135, 200, 315}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
+void BM_FillPass(benchmark::State& state) {
+    std::vector<std::vector<uint32_t>> bitmaps(kPassPictures, std::vector<uint32_t>(static_cast<size_t>(kPassSize) * kPassSize));
+    uint32_t value = 0;
+    for (auto _ : state) {
+        ++value;
+        for (auto& b : bitmaps) std::fill(b.begin(), b.end(), value);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPassPictures * kPassSize * kPassSize);
+}
+BENCHMARK(BM_FillPass)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

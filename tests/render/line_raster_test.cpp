@@ -141,6 +141,44 @@ TEST(PaintLines, LeavesWhatDrawingLineByLineLeaves) {
     }
 }
 
+// Any part of any row, painted alone into memory of just that width, holds
+// what the whole picture holds there; one plan serves pictures in other
+// colours; nothing is written outside the part asked for.
+TEST(SweepPainter, PartsOfRowsAreThePictureCutOut) {
+    std::mt19937 random(77);
+    for (int round = 0; round < 600; ++round) {
+        const int32_t w = 2 + static_cast<int32_t>(random() % 70), h = 2 + static_cast<int32_t>(random() % 70);
+        const float angle = static_cast<float>(random() % 36000) / 100.0f;
+        const GradientLines first = Plan(angle, w, h, 0x00102030, 0x00F0E0D0);
+        SweepPainter sweep;
+        ASSERT_TRUE(sweep.Prepare(first.points, first.LineCount(), w, h)) << w << " x " << h << " at " << angle;
+        for (int picture = 0; picture < 2; ++picture) {
+            const GradientLines lines = picture == 0 ? first
+                                                     : Plan(angle, w, h, static_cast<int32_t>(random() & 0xFFFFFF),
+                                                            static_cast<int32_t>(random() & 0xFFFFFF));
+            Memory whole(w, h, false, 0x7F000001);
+            ASSERT_TRUE(PaintLines(whole.Surface(), lines));
+            SweepPainter::Colours colours;
+            sweep.SetColours(lines.colors, colours);
+            for (int32_t y = 0; y < h; ++y) {
+                // A part that may reach past either end of the row: it is cut to the row.
+                const int32_t from = static_cast<int32_t>(random() % (w + 4)) - 2;
+                const int32_t to = from + static_cast<int32_t>(random() % (w + 4));
+                const int32_t lo = std::max(from, 0), hi = std::min(to, w);
+                Memory part(std::max(hi - lo, 0) + 1, 1, false, 0x7F000001);
+                sweep.PaintRow(y, from, to, colours, part.Surface().topRow);
+                for (int32_t x = lo; x < hi; ++x) {
+                    ASSERT_EQ(part.At(x - lo, 0), whole.At(x, y))
+                        << w << " x " << h << " at " << angle << ", row " << y << " [" << from << ", " << to << ")";
+                }
+                // The word after the part and the guards stay as they were.
+                ASSERT_EQ(part.At(std::max(hi - lo, 0), 0), 0x7F000001u) << "row " << y << " [" << from << ", " << to << ")";
+                ASSERT_TRUE(part.GuardsIntact());
+            }
+        }
+    }
+}
+
 TEST(PaintLines, VeryWideAndVeryTallAreas) {
     for (auto [w, h] : {std::pair{30000, 3}, std::pair{3, 30000}, std::pair{2, 2}}) {
         for (float angle : {0.0f, 1.0f, 45.0f, 89.0f, 90.0f, 135.0f, 181.0f, 269.5f, 315.0f}) {

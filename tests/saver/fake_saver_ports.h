@@ -106,6 +106,18 @@ public:
         return (brokenPictures ? broken_ : targets_).at(static_cast<size_t>(i));
     }
     void RefreshPicture(int i) override { Say("refresh " + Num(i)); }
+    // A port that paints whole passes takes them (logged as one line per
+    // picture, "whole I ANGLE COLOR1 COLOR2") instead of the draws.
+    bool takesPasses = false;
+    bool DrawPass(float angle, const std::array<int32_t, kPictureSlots>& c1, const std::array<int32_t, kPictureSlots>& c2,
+                  int count) override {
+        if (!takesPasses) return false;
+        for (int i = 0; i < count; ++i) {
+            const auto k = static_cast<size_t>(i);
+            Say("whole " + Num(i) + " " + Num(angle) + " " + Num(c1[k]) + " " + Num(c2[k]));
+        }
+        return true;
+    }
     void EnableTimer(int t, bool on) override { Say("timer" + Num(t) + (on ? " on" : " off")); }
     bool ReadCursor(int32_t& x, int32_t& y) override {
         std::optional<std::pair<int32_t, int32_t>> r = cursor;

@@ -554,6 +554,44 @@ TEST(DrawPictures, AFailingDrawWarnsOncePerRun) {
     EXPECT_EQ(gdi.pixelRequests.size(), 12u);
 }
 
+// A port that paints whole passes gets, in one call, what drawing one by one
+// would have given each picture: the same angle and the resolved colours,
+// for as many pictures as are shown; nothing is then drawn one by one.
+TEST(DrawPictures, APortTakingWholePassesGetsWhatEachDrawWouldGet) {
+    struct Case {
+        int16_t count;
+        float angle;
+        int32_t colour;  // every picture's first colour
+    } cases[] = {{12, 0, 0x00102030}, {5, 359.5f, 0x00FFFFFF}, {12, 720.25f, static_cast<int32_t>(0x80000005)}, {0, 1, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.count);
+        Log byPass, byPicture;
+        for (const bool whole : {true, false}) {
+            SaverRig rig;
+            rig.settings.PictureCount = c.count;
+            Lvx_S& s = rig.Make();
+            rig.port.gradient = &s.Gradient;
+            rig.port.takesPasses = whole;
+            s.CurrentAngle = c.angle;
+            for (size_t i = 0; i < 12; ++i) {
+                s.PictureColor1[i] = c.colour;
+                s.PictureColor2[i] = static_cast<int32_t>(i) * 0x010101;
+            }
+            s.Draw_Pictures();
+            for (std::string line : Only(rig.log, {"whole ", "draw ", "refresh "})) {
+                if (line.rfind("draw ", 0) == 0) line = "whole " + line.substr(5);
+                (whole ? byPass : byPicture).push_back(line);
+            }
+        }
+        EXPECT_EQ(Count(byPicture, "refresh"), c.count);
+        byPicture.erase(std::remove_if(byPicture.begin(), byPicture.end(),
+                                       [](const std::string& l) { return l.rfind("refresh", 0) == 0; }),
+                        byPicture.end());
+        EXPECT_EQ(byPass, byPicture);
+        EXPECT_EQ(static_cast<int>(byPass.size()), c.count);
+    }
+}
+
 }  // namespace
 }  // namespace lvx
 

@@ -13,11 +13,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <exception>
 
 #include "common/number_rules.h"
 #include "render/classic_colors.h"
-#include "render/line_raster.h"
 
 namespace lvx::x11 {
 namespace {
@@ -155,6 +156,14 @@ bool ChooseVisual(Display* display, int screen, const std::string& name, Visual*
     return best != nullptr;
 }
 
+// LSBFirst or MSBFirst, as this machine keeps its words.
+int HostByteOrder() {
+    const uint16_t one = 1;
+    unsigned char first = 0;
+    std::memcpy(&first, &one, 1);
+    return first == 1 ? LSBFirst : MSBFirst;
+}
+
 }  // namespace
 
 int64_t NowMicroseconds() {
@@ -185,54 +194,9 @@ bool StopRequested() { return g_stop != 0; }
 
 int32_t X11GradientPort::SystemColor(int32_t index) { return ClassicSystemColor(index); }
 
-bool X11GradientPort::ReadClientRect(GdiHandle window, int32_t& right, int32_t& bottom) {
-    const Canvas* canvas = CanvasOf(window);
-    if (canvas == nullptr) return false;
-    right = bottom = canvas->size;
-    return true;
-}
-
-GdiHandle X11GradientPort::CreateSolidPen(int32_t color) { return static_cast<GdiHandle>(PixelOf(color)) + 1; }
-
-GdiHandle X11GradientPort::SelectIntoDc(GdiHandle dc, GdiHandle object) {
-    Canvas* canvas = CanvasOf(dc);
-    const GdiHandle former = static_cast<GdiHandle>(canvas->pen) + 1;
-    if (object != 0) canvas->pen = static_cast<uint32_t>(object - 1);
-    return former;
-}
-
-void X11GradientPort::MoveTo(GdiHandle dc, int32_t x, int32_t y) {
-    Canvas* canvas = CanvasOf(dc);
-    canvas->penX = x;
-    canvas->penY = y;
-}
-
-void X11GradientPort::DrawLineTo(GdiHandle dc, int32_t x, int32_t y) {
-    Canvas* canvas = CanvasOf(dc);
-    PixelSurface surface;
-    if (OpenPixels(dc, surface)) RasteriseLine(surface, {canvas->penX, canvas->penY}, {x, y}, canvas->pen);
-    canvas->penX = x;
-    canvas->penY = y;
-}
-
 void X11GradientPort::ShowWarning(std::string_view text, std::string_view title) {
     std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
                  text.data());
-}
-
-bool X11GradientPort::OpenPixels(GdiHandle dc, PixelSurface& pixels) {
-    Canvas* canvas = CanvasOf(dc);
-    if (canvas == nullptr || canvas->size <= 0) return false;
-    pixels.width = pixels.height = canvas->size;
-    if (canvas->direct != nullptr) {
-        pixels.topRow = canvas->direct;
-        pixels.rowStep = canvas->stride;
-        return true;
-    }
-    if (canvas->pixels.size() != static_cast<size_t>(canvas->size) * static_cast<size_t>(canvas->size)) return false;
-    pixels.topRow = canvas->pixels.data();
-    pixels.rowStep = canvas->size;
-    return true;
 }
 
 // ---- the saver's port ------------------------------------------------------
@@ -282,9 +246,15 @@ bool X11SaverPort::Open(const X11Target& target, std::string& error) {
     }
     visual_ = attributes.visual;
     depth_ = attributes.depth;
-    if (visual_->c_class != TrueColor || visual_->red_mask != 0xFF0000 || visual_->green_mask != 0xFF00 ||
-        visual_->blue_mask != 0xFF || (depth_ != 24 && depth_ != 32)) {
-        error = "the window's visual is not 24-bit TrueColor";
+    // Any TrueColor visual shows the colours, whatever its depth and channel
+    // order; the others would need a colour map of their own.
+    if (visual_->c_class != TrueColor ||
+        !pixels_.Set(visual_->red_mask, visual_->green_mask, visual_->blue_mask)) {
+        static const char* const kClasses[] = {"StaticGray", "GrayScale", "StaticColor",
+                                               "PseudoColor", "TrueColor", "DirectColor"};
+        const int c = visual_->c_class;
+        error = std::string("the window's visual (") + (c >= 0 && c < 6 ? kClasses[c] : "unknown") + ", depth " +
+                std::to_string(depth_) + ") cannot show the pictures' colours: a TrueColor visual is needed";
         return false;
     }
     width_ = attributes.width;
@@ -433,17 +403,37 @@ bool X11SaverPort::MakeFrame(std::string& error) {
         }
     }
     if (image_ == nullptr) {
-        char* data = static_cast<char*>(std::malloc(static_cast<size_t>(w) * h * 4));
+        image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
+                              static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
+        char* data = image_ != nullptr
+                         ? static_cast<char*>(std::malloc(static_cast<size_t>(image_->bytes_per_line) * h))
+                         : nullptr;
         if (data != nullptr) {
-            image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, data,
-                                  static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
-            if (image_ == nullptr) std::free(data);
+            image_->data = data;
+        } else if (image_ != nullptr) {
+            XDestroyImage(image_);
+            image_ = nullptr;
         }
     }
-    if (image_ == nullptr || image_->bits_per_pixel != 32) {
+    // The compositor paints 0x00RRGGBB: straight into the image where the
+    // visual stores exactly that, else into memory of its own that Put turns
+    // into the visual's pixels.
+    const bool native = pixels_.Identity() && image_ != nullptr && image_->bits_per_pixel == 32 &&
+                        image_->byte_order == HostByteOrder();
+    bool made = image_ != nullptr;
+    if (made && !native) {
+        try {
+            composed_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+        } catch (const std::exception&) {
+            made = false;
+        }
+    }
+    if (!made) {
         error = "cannot make a " + std::to_string(w) + " x " + std::to_string(h) + " picture for the window";
         return false;
     }
+    frame_ = native ? PixelSurface{reinterpret_cast<uint32_t*>(image_->data), w, h, image_->bytes_per_line / 4}
+                    : PixelSurface{composed_.data(), w, h, w};
     needFill_ = true;
     fullPut_ = true;
     Fill();
@@ -451,6 +441,8 @@ bool X11SaverPort::MakeFrame(std::string& error) {
 }
 
 void X11SaverPort::FreeFrame() {
+    frame_ = {};
+    composed_ = {};
     if (image_ == nullptr) return;
     if (shm_) {
         XShmDetach(display_, &shmInfo_);
@@ -471,7 +463,7 @@ void X11SaverPort::ScreenTwips(double& width, double& height) {
 void X11SaverPort::TwipsPerPixel(double& x, double& y) { x = y = 15.0; }
 
 void X11SaverPort::SetBackColor(int32_t color) {
-    back_ = PixelOf(color);
+    back_ = color;
     // Shown with the next pass, which draws every picture over it.
     needFill_ = true;
     fullPut_ = true;
@@ -493,31 +485,15 @@ void X11SaverPort::ReadMonitors(std::vector<ScreenRect>& monitors, ScreenRect& p
     monitors = {primary};
 }
 
-void X11SaverPort::Outline(Picture& p) {
-    const int32_t s = p.canvas.size;
-    p.spans.assign(static_cast<size_t>(std::max(s, 0)), {0, s});
-    if (!p.ellipse || s <= 0) return;
-    // Pixel centres inside the ellipse inscribed in (0, 0)-(s, s).
-    const double r = s / 2.0;
-    for (int32_t y = 0; y < s; ++y) {
-        const double dy = (y + 0.5 - r) / r;
-        const double half = dy * dy < 1 ? r * std::sqrt(1 - dy * dy) : 0;
-        const auto x0 = static_cast<int32_t>(std::ceil(r - half - 0.5));
-        const auto x1 = static_cast<int32_t>(std::floor(r + half - 0.5)) + 1;
-        p.spans[static_cast<size_t>(y)] = {std::clamp(x0, 0, s), std::clamp(x1, 0, s)};
-    }
-}
-
 void X11SaverPort::CreatePicture(int index) {
     if (index <= 0 || index >= kPictureSlots) return;
     Picture& p = pictures_[static_cast<size_t>(index)];
     const Picture& first = pictures_[0];
     p.exists = true;
     p.ellipse = first.ellipse;
-    p.canvas.size = first.canvas.size;
+    p.size = first.size;
     p.x = first.x;
     p.y = first.y;
-    Outline(p);
     needFill_ = fullPut_ = true;
 }
 
@@ -525,8 +501,7 @@ void X11SaverPort::SizePicture(int index, int32_t size) {
     if (index < 0 || index >= kPictureSlots) return;
     Picture& p = pictures_[static_cast<size_t>(index)];
     p.exists = true;
-    p.canvas.size = std::max<int32_t>(size, 0);
-    Outline(p);
+    p.size = std::max<int32_t>(size, 0);
     needFill_ = fullPut_ = true;
 }
 
@@ -534,7 +509,6 @@ int32_t X11SaverPort::SetPictureEllipse(int index, int32_t) {
     if (index < 0 || index >= kPictureSlots) return 0;
     Picture& p = pictures_[static_cast<size_t>(index)];
     p.ellipse = true;
-    Outline(p);
     needFill_ = fullPut_ = true;
     return 1;
 }
@@ -551,51 +525,36 @@ void X11SaverPort::MovePicture(int index, double left, double top) {
     needFill_ = fullPut_ = true;
 }
 
-GradientTarget& X11SaverPort::PictureTarget(int index) {
-    Picture& p = pictures_[static_cast<size_t>(std::clamp(index, 0, kPictureSlots - 1))];
-    // A pass begins by laying the background under the pictures it draws.
-    if (needFill_) Fill();
-    X11GradientPort::Canvas& c = p.canvas;
-    const bool inside = p.x >= 0 && p.y >= 0 && p.x + c.size <= width_ && p.y + c.size <= height_;
-    if (image_ != nullptr && !p.ellipse && inside && c.size > 0) {
-        c.stride = image_->bytes_per_line / 4;
-        c.direct = reinterpret_cast<uint32_t*>(image_->data) + static_cast<std::ptrdiff_t>(p.y) * c.stride + p.x;
-        c.pixels = {};
-    } else {
-        c.direct = nullptr;
-        c.pixels.resize(static_cast<size_t>(c.size) * static_cast<size_t>(c.size));
-    }
-    return p.target;
-}
+// Drawn one by one, a picture finds no surface (see X11GradientPort): the
+// pass comes whole to DrawPass.
+GradientTarget& X11SaverPort::PictureTarget(int) { return noSurface_; }
 
 void X11SaverPort::RefreshPicture(int) { dirty_ = true; }
 
-void X11SaverPort::Fill() {
+bool X11SaverPort::DrawPass(float angle, const std::array<int32_t, kPictureSlots>& color1,
+                            const std::array<int32_t, kPictureSlots>& color2, int count) {
+    scene_.backColor = back_;
+    scene_.angle = angle;
+    scene_.shape = pictures_[0].ellipse ? PictureShape::Circle : PictureShape::Square;
+    scene_.pictures.clear();
+    for (int i = 0; i < std::clamp(count, 0, kPictureSlots); ++i) {
+        const Picture& p = pictures_[static_cast<size_t>(i)];
+        const auto k = static_cast<size_t>(i);
+        scene_.pictures.push_back({p.x, p.y, p.exists ? p.size : 0, color1[k], color2[k]});
+    }
+    // The background only when something moved or changed colour: otherwise
+    // the pictures cover exactly what they covered in the last pass.
+    if (frame_.topRow != nullptr) composer_.Compose(frame_, scene_, needFill_);
     needFill_ = false;
-    if (image_ == nullptr) return;
-    auto* frame = reinterpret_cast<uint32_t*>(image_->data);
-    const size_t stride = static_cast<size_t>(image_->bytes_per_line) / 4;
-    for (int32_t y = 0; y < height_; ++y) std::fill_n(frame + y * stride, width_, back_);
+    dirty_ = true;
+    return true;
 }
 
-void X11SaverPort::Compose() {
-    auto* frame = reinterpret_cast<uint32_t*>(image_->data);
-    const size_t stride = static_cast<size_t>(image_->bytes_per_line) / 4;
-    // Pictures drawn straight into the frame are there already; the others
-    // are copied through their outline, later ones over earlier ones.
-    for (const Picture& p : pictures_) {
-        if (!p.exists || p.canvas.size <= 0 || p.canvas.direct != nullptr) continue;
-        if (p.canvas.pixels.size() != static_cast<size_t>(p.canvas.size) * static_cast<size_t>(p.canvas.size)) continue;
-        const int32_t s = p.canvas.size;
-        const int32_t y0 = std::max(0, -p.y), y1 = std::min(s, height_ - p.y);
-        for (int32_t y = y0; y < y1; ++y) {
-            const auto [a, b] = p.spans[static_cast<size_t>(y)];
-            const int32_t x0 = std::max(a, -p.x), x1 = std::min(b, width_ - p.x);
-            if (x0 >= x1) continue;
-            const uint32_t* from = p.canvas.pixels.data() + static_cast<size_t>(y) * s + x0;
-            std::copy(from, from + (x1 - x0), frame + static_cast<size_t>(p.y + y) * stride + (p.x + x0));
-        }
-    }
+void X11SaverPort::Fill() {
+    if (frame_.topRow == nullptr) return;
+    FrameScene empty;
+    empty.backColor = back_;
+    composer_.Compose(frame_, empty, true);
 }
 
 void X11SaverPort::Put(int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -604,6 +563,21 @@ void X11SaverPort::Put(int32_t x, int32_t y, int32_t w, int32_t h) {
     w = std::min(w, width_ - x);
     h = std::min(h, height_ - y);
     if (w <= 0 || h <= 0) return;
+    if (!composed_.empty()) {
+        // Into the visual's pixels, as far as the put reaches.
+        const bool host = image_->byte_order == HostByteOrder();
+        for (int32_t row = y; row < y + h; ++row) {
+            const uint32_t* from = frame_.Row(row) + x;
+            char* line = image_->data + static_cast<std::ptrdiff_t>(row) * image_->bytes_per_line;
+            if (host && image_->bits_per_pixel == 32) {
+                pixels_.Row(from, reinterpret_cast<uint32_t*>(line) + x, w);
+            } else if (host && image_->bits_per_pixel == 16) {
+                pixels_.Row(from, reinterpret_cast<uint16_t*>(line) + x, w);
+            } else {
+                for (int32_t i = 0; i < w; ++i) XPutPixel(image_, x + i, row, pixels_(from[i]));
+            }
+        }
+    }
     const auto uw = static_cast<unsigned>(w), uh = static_cast<unsigned>(h);
     if (shm_) {
         XShmPutImage(display_, window_, gc_, image_, x, y, x, y, uw, uh, False);
@@ -614,12 +588,11 @@ void X11SaverPort::Put(int32_t x, int32_t y, int32_t w, int32_t h) {
 
 void X11SaverPort::Present() {
     if (closed_ || image_ == nullptr) return;
-    Compose();
     if (fullPut_) {
         Put(0, 0, width_, height_);
     } else {
         for (const Picture& p : pictures_) {
-            if (p.exists) Put(p.x, p.y, p.canvas.size, p.canvas.size);
+            if (p.exists) Put(p.x, p.y, p.size, p.size);
         }
     }
     fullPut_ = false;

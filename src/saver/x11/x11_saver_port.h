@@ -16,7 +16,9 @@
 
 #include "common/program_port.h"
 #include "render/cls_gradient.h"
+#include "saver/frame_compose.h"
 #include "saver/lvx_s.h"
+#include "saver/x11/visual_pixels.h"
 #include "saver/saver_port.h"
 #include "saver/x11/hack_pacing.h"
 
@@ -39,35 +41,22 @@ public:
     void EndProgram() override {}
 };
 
-// The pictures' pixels are memory the line writer fills; no pens are needed
-// except for colours that memory cannot take, drawn line by line here too.
+// The gradient as the saver's object needs it: its system colours. The
+// pictures themselves are painted whole, a pass at a time, by the frame
+// compositor (X11SaverPort::DrawPass): drawn one by one there is no surface,
+// and Draw finds nothing to draw on.
 class X11GradientPort final : public GradientPort {
 public:
     int32_t SystemColor(int32_t index) override;
     void LockUpdates(GdiHandle) override {}
-    bool ReadClientRect(GdiHandle window, int32_t& right, int32_t& bottom) override;
-    GdiHandle CreateSolidPen(int32_t color) override;
-    GdiHandle SelectIntoDc(GdiHandle dc, GdiHandle object) override;
-    void MoveTo(GdiHandle dc, int32_t x, int32_t y) override;
-    void DrawLineTo(GdiHandle dc, int32_t x, int32_t y) override;
+    bool ReadClientRect(GdiHandle, int32_t&, int32_t&) override { return false; }
+    GdiHandle CreateSolidPen(int32_t) override { return 0; }
+    GdiHandle SelectIntoDc(GdiHandle, GdiHandle) override { return 0; }
+    void MoveTo(GdiHandle, int32_t, int32_t) override {}
+    void DrawLineTo(GdiHandle, int32_t, int32_t) override {}
     void DeletePen(GdiHandle) override {}
     void ShowWarning(std::string_view text, std::string_view title) override;
-    bool OpenPixels(GdiHandle dc, PixelSurface& pixels) override;
-
-    // Where a picture is drawn, 0x00RRGGBB: straight into the window's frame
-    // when it lies wholly inside it as a square (direct), else into a buffer
-    // of its own that is copied into the frame through its outline.
-    struct Canvas {
-        std::vector<uint32_t> pixels;
-        uint32_t* direct = nullptr;
-        std::ptrdiff_t stride = 0;
-        int32_t size = 0;
-        int32_t penX = 0, penY = 0;
-        uint32_t pen = 0;
-    };
-
-private:
-    static Canvas* CanvasOf(GdiHandle handle) { return reinterpret_cast<Canvas*>(handle); }
+    bool OpenPixels(GdiHandle, PixelSurface&) override { return false; }
 };
 
 struct X11Target {
@@ -133,35 +122,23 @@ public:
     int32_t VerifyPassword() override { return 1; }
     uint64_t ClockReading() override;
 
-private:
-    struct Picture;
-    class Target final : public GradientTarget {
-    public:
-        explicit Target(X11GradientPort::Canvas& canvas) : canvas_(canvas) {}
-        GdiHandle WindowHandle() override { return reinterpret_cast<GdiHandle>(&canvas_); }
-        GdiHandle DeviceContext() override { return reinterpret_cast<GdiHandle>(&canvas_); }
+    bool DrawPass(float angle, const std::array<int32_t, kPictureSlots>& color1,
+                  const std::array<int32_t, kPictureSlots>& color2, int count) override;
 
-    private:
-        X11GradientPort::Canvas& canvas_;
-    };
+private:
     struct Picture {
         bool exists = false;
-        X11GradientPort::Canvas canvas;
-        Target target{canvas};
         int32_t x = 0, y = 0;
+        int32_t size = 0;
         bool ellipse = false;
-        // Per row, the first and one-past-last column inside the outline.
-        std::vector<std::pair<int32_t, int32_t>> spans;
     };
 
     bool MakeFrame(std::string& error);
     void FreeFrame();
     void Fill();
-    void Compose();
     void Put(int32_t x, int32_t y, int32_t w, int32_t h);
     void Present();
     void Resized(int32_t w, int32_t h);
-    static void Outline(Picture& p);
     void ReportFps();
     void DrawFrameRate();
     bool OpenOwnWindow(const X11Target& target, Window root, std::string& error);
@@ -181,8 +158,17 @@ private:
     bool shm_ = false;
     bool shmAvailable_ = false;
     int32_t width_ = 0, height_ = 0;
-    uint32_t back_ = 0;
+    int32_t back_ = 0;
     std::array<Picture, kPictureSlots> pictures_{};
+    HandleTarget noSurface_{1, 1};
+    // The frame as the compositor paints it (0x00RRGGBB): the image's own
+    // memory when the visual stores pixels that way, else composed_, turned
+    // into the visual's pixels as it is put.
+    FrameComposer composer_;
+    FrameScene scene_;
+    PixelSurface frame_;
+    std::vector<uint32_t> composed_;
+    VisualPixels pixels_;
     // The frame must be filled with the background before the next pictures
     // are drawn into it / must be put whole.
     bool needFill_ = true;

@@ -1,0 +1,106 @@
+#include "saver/frame_compose.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "render/gradient_geometry.h"
+#include "render/line_raster.h"
+
+namespace lvx {
+namespace {
+
+// The part of [from, to) that lies in [lo, hi).
+std::pair<int64_t, int64_t> Clip(int64_t from, int64_t to, int64_t lo, int64_t hi) {
+    return {std::max(from, lo), std::min(to, hi)};
+}
+
+}  // namespace
+
+std::vector<std::pair<int32_t, int32_t>> PictureOutline(int32_t size, PictureShape shape) {
+    const int32_t s = std::max(size, 0);
+    std::vector<std::pair<int32_t, int32_t>> spans(static_cast<size_t>(s), {0, s});
+    if (shape != PictureShape::Circle) return spans;
+    const double r = s / 2.0;
+    for (int32_t y = 0; y < s; ++y) {
+        const double dy = (y + 0.5 - r) / r;
+        const double half = dy * dy < 1 ? r * std::sqrt(1 - dy * dy) : 0;
+        const auto x0 = static_cast<int32_t>(std::ceil(r - half - 0.5));
+        const auto x1 = static_cast<int32_t>(std::floor(r + half - 0.5)) + 1;
+        spans[static_cast<size_t>(y)] = {std::clamp(x0, 0, s), std::clamp(std::max(x0, x1), 0, s)};
+    }
+    return spans;
+}
+
+int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, bool clearBackground) {
+    const int64_t width = std::max(frame.width, 0), height = std::max(frame.height, 0);
+    if (frame.topRow == nullptr || width == 0 || height == 0) return 0;
+    if (clearBackground) {
+        const uint32_t back = PixelOf(scene.backColor);
+        for (int32_t y = 0; y < height; ++y) std::fill_n(frame.Row(y), width, back);
+    }
+    const float angle = gradient::ReduceDegrees(scene.angle);
+    // The lines depend on the size and the angle alone: planned once for all
+    // the pictures of that size in this call, and not kept after it.
+    int32_t plannedSize = -1;
+    bool planned = false, swept = false;
+    int painted = 0;
+    // From the bottom of the stack up: picture 0 is painted last.
+    for (auto it = scene.pictures.rbegin(); it != scene.pictures.rend(); ++it) {
+        const FramePicture& p = *it;
+        const int32_t s = p.size;
+        if (s <= 1) continue;
+        // Wholly outside the frame: nothing to paint.
+        if (static_cast<int64_t>(p.left) + s <= 0 || p.left >= width || static_cast<int64_t>(p.top) + s <= 0 ||
+            p.top >= height) {
+            ++painted;
+            continue;
+        }
+        if (s != plannedSize) {
+            plannedSize = s;
+            try {
+                lines_.points = gradient::SweepLines(angle, s, s);
+                outline_ = PictureOutline(s, scene.shape);
+                planned = true;
+            } catch (const std::exception&) {
+                planned = false;
+            }
+            swept = planned && sweep_.Prepare(lines_.points, lines_.LineCount(), s, s);
+        }
+        if (!planned) continue;
+        try {
+            clsGradient::BlendColors(p.color1 & 0x00FFFFFF, p.color2 & 0x00FFFFFF,
+                                     gradient::ColourStepsFor(static_cast<int32_t>(lines_.points.size())),
+                                     lines_.colors);
+            if (swept) {
+                sweep_.SetColours(lines_.colors, colours_);
+            } else {
+                picture_.resize(static_cast<size_t>(s) * static_cast<size_t>(s));
+            }
+        } catch (const std::exception&) {
+            continue;
+        }
+        // Lines that are no sweep (none that Draw plans) are drawn whole
+        // into a picture of their own and copied through the outline.
+        const PixelSurface own{picture_.data(), s, s, s};
+        if (!swept && !PaintLines(own, lines_)) continue;
+        const auto [y0, y1] = Clip(0, s, -static_cast<int64_t>(p.top), height - p.top);
+        for (int64_t y = y0; y < y1; ++y) {
+            const auto [a, b] = outline_[static_cast<size_t>(y)];
+            const auto [x0, x1] = Clip(a, b, -static_cast<int64_t>(p.left), width - p.left);
+            if (x0 >= x1) continue;
+            uint32_t* out = frame.Row(static_cast<int32_t>(p.top + y)) + (p.left + x0);
+            if (swept) {
+                sweep_.PaintRow(static_cast<int32_t>(y), static_cast<int32_t>(x0), static_cast<int32_t>(x1), colours_,
+                                out);
+            } else {
+                const uint32_t* from = own.Row(static_cast<int32_t>(y)) + x0;
+                std::copy(from, from + (x1 - x0), out);
+            }
+        }
+        ++painted;
+    }
+    return painted;
+}
+
+}  // namespace lvx
