@@ -4,13 +4,14 @@
 # .scr files, also the native core, tool and tests with sanitizers, the
 # Windows tests and the fuzz targets. The program files land in build/out/x64
 # and build/out/x86. A first "all" takes about four minutes on two cores.
+# "web": the single-file web page, build/out/web/lumvex-k47.html (build/web).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$ROOT/build"
-usage() { echo "usage: bash scripts/build.sh [all|scr|lvx]   (with CI=true a compiler warning stops the build)"; }
+usage() { echo "usage: bash scripts/build.sh [all|scr|lvx|web]   (with CI=true a compiler warning stops the build)"; }
 what="${1:-all}"
 case "$what" in
-  all|scr|lvx) ;;
+  all|scr|lvx|web) ;;
   -h|--help) usage; exit 0 ;;
   *) echo "build.sh: unknown argument '$what'" >&2; usage >&2; exit 2 ;;
 esac
@@ -37,6 +38,27 @@ if [ "$what" = "lvx" ]; then
   mkdir -p "$B/out"
   cp "$B/release-native/tools/lvx/lvx" "$B/out/lvx"
   echo "$B/out/lvx"
+  exit 0
+fi
+
+if [ "$what" = "web" ]; then
+  echo "== the web page (build/web)"
+  # Debian's emcc runs its JavaScript steps with the machine's node, which
+  # finds Debian's acorn only through NODE_PATH when it is not Debian's own.
+  export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
+  [ -f "$B/web/build.ninja" ] ||
+    emcmake cmake -S "$ROOT" -B "$B/web" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$B/web" -j "$jobs" --target lumvex-k47-web
+  page="$B/web/src/saver/web/lumvex-k47.html"
+  # One file and nothing beside it: the WebAssembly is inside.
+  if [ -e "$B/web/src/saver/web/lumvex-k47.wasm" ] || ! grep -q 'data:application/octet-stream;base64,' "$page"; then
+    echo "build.sh: $page is not self-contained" >&2; exit 1
+  fi
+  size=$(stat -c %s "$page")
+  [ "$size" -le 307200 ] || { echo "build.sh: $page is $size bytes, more than 300 KB" >&2; exit 1; }
+  mkdir -p "$B/out/web"
+  cp "$page" "$B/out/web/lumvex-k47.html"
+  echo "$B/out/web/lumvex-k47.html"
   exit 0
 fi
 

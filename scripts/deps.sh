@@ -19,7 +19,12 @@ PACKAGES=(
   lame sox libsox-fmt-mp3 locales
   libx11-dev libxext-dev libxrandr-dev xscreensaver procps
   wixl msitools faketime osslsigncode
+  emscripten chromium
 )
+# The web page's tests run under node with npm packages; a machine with a
+# node of its own (not Debian's) keeps it.
+command -v node >/dev/null || PACKAGES+=(nodejs)
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 # Wine under a Japanese system code page needs the glibc locale for file names.
 ensure_japanese_locale() {

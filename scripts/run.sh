@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both Lumvex_K47.scr files (and the tool
-# lvx, into build/out/lvx) and runs the
+# lvx, into build/out/lvx, and the web page, whose path it prints) and runs the
 # saver under Wine: on $DISPLAY when there is one, otherwise on a private
 # Xvfb for a few seconds, saving a screenshot and printing its path.
 set -euo pipefail
@@ -16,6 +16,8 @@ export LVX_ROOT="$ROOT"
 bash "$ROOT/scripts/deps.sh"
 bash "$ROOT/scripts/build.sh" scr
 bash "$ROOT/scripts/build.sh" lvx
+page=$(bash "$ROOT/scripts/build.sh" web | tail -1)
+echo "The web page (open it in any browser): $page"
 source "$ROOT/scripts/wine-env.sh"
 lvx_wine_prefix
 scr="$ROOT/build/out/x64/Lumvex_K47.scr"

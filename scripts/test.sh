@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the native
 # core (AddressSanitizer + UBSan), the X11 hack under XScreenSaver on Xvfb,
+# the web page in headless Chromium against lvx,
 # the fuzz targets for a bounded time, and the Windows unit and whole-program
 # tests under Wine on a private Xvfb.
 # Ends with the line "N passed, N failed".
@@ -42,6 +43,16 @@ count_ctest "$B/native-ctest.log"
 echo "== X11 hack on Xvfb with XScreenSaver"
 bash "$ROOT/tests/e2e/hack_x11.sh" "$B/native/src/saver/x11/lumvex-k47" 2>&1 | tee "$B/hack-x11.log"
 line=$(grep -E '^hack_x11: [0-9]+ passed, [0-9]+ failed' "$B/hack-x11.log" | tail -1)
+if [ -n "$line" ]; then
+  passed=$((passed + $(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line")))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+else
+  failed=$((failed + 1))
+fi
+
+echo "== the web page in headless Chromium"
+bash "$ROOT/tests/web/run.sh" "$B/native/tools/lvx/lvx" 2>&1 | tee "$B/web.log"
+line=$(grep -E '^web: [0-9]+ passed, [0-9]+ failed' "$B/web.log" | tail -1)
 if [ -n "$line" ]; then
   passed=$((passed + $(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line")))
   failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))

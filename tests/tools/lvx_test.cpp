@@ -77,6 +77,17 @@ TEST_F(LvxTool, CommandLineTable) {
         {{"settings", "--screen-width", "1920", "--ini", "/nonexistent/a.ini"}, 0, "BgmKind=0\n", "No such file"},
         {{"mode", "-s"}, 0, "letter=S action=saver cursor=hidden\n", ""},
         {{"lines", "4", "4", "-45", "0x80000005", "16777215"}, 0, "n=", ""},
+        // A frame of the running saver.
+        {{"frame", "--help"}, 0, "one whole frame of the running saver", ""},
+        {{"frame", "0", "10", "1", "1", "x.png"}, 2, "-", "WIDTH: '0' is not a whole number from 1 to 16384"},
+        {{"frame", "10", "16385", "1", "1", "x.png"}, 2, "-", "HEIGHT: '16385'"},
+        {{"frame", "10", "10", "18446744073709551616", "1", "x.png"}, 2, "-", "SEED: '18446744073709551616'"},
+        {{"frame", "10", "10", "-1", "1", "x.png"}, 2, "-", "SEED: '-1'"},
+        {{"frame", "10", "10", "1", "1000001", "x.png"}, 2, "-", "PASS: '1000001' is not a whole number from 0 to 1000000"},
+        {{"frame", "16384", "16384", "1", "0", "x.png"}, 2, "-", "more than 67108864 pixels"},
+        {{"frame", "10", "10", "1", "0", ""}, 2, "-", "OUTPUT is empty"},
+        {{"frame", "6", "4", "18446744073709551615", "2", "--ini", "/nonexistent/a.ini", "-"}, 0, "\x89PNG",
+         "drawing with the defaults"},
     };
     for (const Row& row : rows) {
         const ToolRun r = Lvx(row.words);
@@ -113,7 +124,8 @@ TEST_F(LvxTool, OutputThatCannotBeWrittenFails) {
     for (const Args& words : {Args{"lines", "4", "4", "45"}, Args{"blend", "0", "255", "4"},
                               Args{"cells", "1024", "768", "100"}, Args{"mode", "/s"},
                               Args{"settings", "--ini", "/nonexistent/a.ini"}, Args{"--help"},
-                              Args{"render", "4", "4", "0", "0", "255", "-"}}) {
+                              Args{"render", "4", "4", "0", "0", "255", "-"},
+                              Args{"frame", "4", "4", "0", "0", "-"}}) {
         FullBuffer full;
         std::ostream out(&full);
         std::ostringstream err;

@@ -2,6 +2,7 @@
 
 #include "arg_rules.h"
 
+#include <charconv>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -42,6 +43,16 @@ std::optional<int32_t> ParseColor(const std::string& text) {
     return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
 
+std::optional<uint64_t> ParseSeed(const std::string& text) {
+    if (text.empty() || text.size() > 20 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
 std::optional<double> ParseAngle(const std::string& text) {
     const std::optional<double> degrees = ParseDecimal(text);
     if (!degrees || !std::isfinite(*degrees)) return std::nullopt;
@@ -74,6 +85,15 @@ CLI::Validator AngleRule() {
             return "'" + text + "' is not an angle in degrees";
         },
         "", "angle");
+}
+
+CLI::Validator SeedRule() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            if (ParseSeed(text)) return {};
+            return "'" + text + "' is not a whole number from 0 to 18446744073709551615";
+        },
+        "", "seed");
 }
 
 std::string Hex(int32_t color) {

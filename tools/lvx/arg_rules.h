@@ -28,12 +28,16 @@ std::optional<int32_t> ParseWhole(const std::string& text, int32_t lo, int32_t h
 // written in decimal or as 0x followed by up to 8 hex digits.
 std::optional<int32_t> ParseColor(const std::string& text);
 
+// A seed: a whole decimal number from 0 to 18446744073709551615, digits only.
+std::optional<uint64_t> ParseSeed(const std::string& text);
+
 // An angle in degrees: a decimal number, sign and fraction allowed.
 std::optional<double> ParseAngle(const std::string& text);
 
 CLI::Validator WholeRule(int32_t lo, int32_t hi);
 CLI::Validator ColorRule();
 CLI::Validator AngleRule();
+CLI::Validator SeedRule();
 
 // "0x" and eight upper-case hex digits, as every command prints a colour.
 std::string Hex(int32_t color);

@@ -1,5 +1,3 @@
-#include <png.h>
-
 #include <exception>
 #include <limits>
 #include <memory>
@@ -35,17 +33,8 @@ public:
         pixels = {bits_.data(), w_, h_, w_};
         return true;
     }
-    // The picture as 8-bit red, green, blue, top row first.
-    std::vector<png_byte> Rgb() const {
-        std::vector<png_byte> rgb;
-        rgb.reserve(bits_.size() * 3);
-        for (uint32_t pixel : bits_) {
-            rgb.push_back(static_cast<png_byte>(pixel >> 16));
-            rgb.push_back(static_cast<png_byte>(pixel >> 8));
-            rgb.push_back(static_cast<png_byte>(pixel));
-        }
-        return rgb;
-    }
+    // The picture as 0x00RRGGBB, top row first.
+    const uint32_t* Pixels() const { return bits_.data(); }
 
 private:
     int32_t w_, h_;
@@ -185,22 +174,10 @@ void AddRender(CLI::App& lvx, Io& io) {
                 io.code = 1;
                 return;
             }
-            const std::vector<png_byte> rgb = port.Rgb();
-            png_image image{};
-            image.version = PNG_IMAGE_VERSION;
-            image.width = static_cast<png_uint_32>(w);
-            image.height = static_cast<png_uint_32>(h);
-            image.format = PNG_FORMAT_RGB;
-            png_alloc_size_t size = 0;
-            std::string png;
-            if (png_image_write_get_memory_size(image, size, 0, rgb.data(), 0, nullptr)) {
-                png.resize(size);
-                if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr)) png.clear();
-                png.resize(size);
-            }
+            std::string problem;
+            const std::string png = EncodePng(w, h, port.Pixels(), problem);
             if (png.empty()) {
-                io.err << "lvx render: cannot encode the picture: " << image.message << "\n";
-                png_image_free(&image);
+                io.err << "lvx render: cannot encode the picture: " << problem << "\n";
                 io.code = 1;
                 return;
             }

@@ -32,5 +32,6 @@ void AddBlend(CLI::App& lvx, Io& io);
 void AddLines(CLI::App& lvx, Io& io);
 void AddRender(CLI::App& lvx, Io& io);
 void AddCells(CLI::App& lvx, Io& io);
+void AddFrame(CLI::App& lvx, Io& io);
 
 }  // namespace lvx::tool

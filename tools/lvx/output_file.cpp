@@ -1,6 +1,7 @@
 #include "output_file.h"
 
 #include <fcntl.h>
+#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace lvx::tool {
 namespace {
@@ -68,6 +70,32 @@ std::string WriteBeside(const std::string& path, std::string_view bytes, const s
 }
 
 }  // namespace
+
+std::string EncodePng(int32_t w, int32_t h, const uint32_t* pixels, std::string& why) {
+    const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+    std::vector<png_byte> rgb;
+    rgb.reserve(count * 3);
+    for (size_t i = 0; i < count; ++i) {
+        rgb.push_back(static_cast<png_byte>(pixels[i] >> 16));
+        rgb.push_back(static_cast<png_byte>(pixels[i] >> 8));
+        rgb.push_back(static_cast<png_byte>(pixels[i]));
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(w);
+    image.height = static_cast<png_uint_32>(h);
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    std::string png;
+    if (png_image_write_get_memory_size(image, size, 0, rgb.data(), 0, nullptr)) {
+        png.resize(size);
+        if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr)) png.clear();
+        png.resize(size);
+    }
+    if (png.empty()) why = image.message;
+    png_image_free(&image);
+    return png;
+}
 
 std::string WriteOutput(const std::string& path, std::string_view bytes, std::ostream& out) {
     if (path == "-") {

@@ -21,6 +21,7 @@ int Run(const Args& words, std::ostream& out, std::ostream& err) {
     AddLines(lvx, io);
     AddRender(lvx, io);
     AddCells(lvx, io);
+    AddFrame(lvx, io);
 
     std::vector<std::string> args = words;
     if (args.empty()) {
