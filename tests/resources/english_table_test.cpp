@@ -116,10 +116,16 @@ TEST(EnglishTable, HoldsEveryTextOfTheProgramExactly) {
     }
 }
 
+// Rows of the other front ends: the hack's settings window (its labels are
+// checked against the table by the hack's tests) and the web page (built from
+// the table).
+bool OtherFrontEnd(const std::string& key) { return key.rfind("xml.", 0) == 0 || key.rfind("web.", 0) == 0; }
+
 TEST(EnglishTable, NamesOnlyTextsTheProgramHas) {
     const auto table = test::ReadEnglishTable(LVX_ENGLISH_TABLE);
     const auto texts = ProgramTexts();
     for (const auto& [key, row] : table) {
+        if (OtherFrontEnd(key)) continue;
         EXPECT_TRUE(texts.count(key) == 1 || kCheckedUnderWindows.count(key) == 1)
             << key << " (" << row.japanese << ") is no text of the program";
     }
