@@ -2,7 +2,7 @@
 # Writes the README.txt of the release archive, for people who download the
 # saver: src/resources/README.txt.in with the version, the maker's web
 # address and, from src/resources/english.tsv, every Japanese text of the
-# program with its English meaning. UTF-8 with a byte-order mark and CR LF
+# Windows program with its English meaning. UTF-8 with a byte-order mark and CR LF
 # line ends, so that every Notepad shows it right.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -34,6 +34,8 @@ texts=$(awk -F'\t' '
   }
   /^#/ { heading = $0; sub(/^# */, "", heading); sub(/\.$/, "", heading); next }
   /^$/ { next }
+  # The Linux hack'"'"'s and the web page'"'"'s own rows are not the Windows program'"'"'s.
+  $1 ~ /^(xml|web)\./ { heading = ""; next }
   {
     if (NF != 3 || $3 == "") { printf "english.tsv:%d: not KEY TAB JAPANESE TAB ENGLISH\n", NR > "/dev/stderr"; bad = 1; exit 1 }
     if (heading != "") { printf "%s%s\n", (shown ? "\n" : ""), heading; heading = ""; shown = 1 }
