@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace lvx {
 namespace {
@@ -134,7 +135,12 @@ uint64_t TakeBits(Small& r, const Small& t, int n) {
     return bits;
 }
 
-double FromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
+// memcpy, not std::bit_cast: Emscripten's libc++ has no bit_cast.
+double FromBits(uint64_t bits) {
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 // The double nearest to r / t * 2^twos, nothing when out of range. r and t
 // are not zero, and the type holds four times the larger of them.
