@@ -257,7 +257,8 @@ out=$(as_user "${BASE_ENV[@]}" DISPLAY=:9999 "$WORK/bin/lumvex-k47" -root 2>&1);
 [ "$rc" -eq 1 ] && grep -q "cannot open the X display" <<<"$out" && ok "no display -> $out" || bad "no display: $rc $out"
 check_fails "unknown option" -frobnicate
 out=$("$WORK/bin/lumvex-k47" --help); rc=$?
-[ "$rc" -eq 0 ] && grep -q "silent" <<<"$out" && ok "--help on stdout, status 0" || bad "--help"
+[ "$rc" -eq 0 ] && grep -q "silent" <<<"$out" && grep -q "every N + 1 seconds" <<<"$out" && ok "--help on stdout, status 0" \
+  || bad "--help"
 
 # ---- 5. a display without MIT-SHM: plain XPutImage --------------------------
 section "a display without MIT-SHM: plain XPutImage"
