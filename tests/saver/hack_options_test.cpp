@@ -264,7 +264,9 @@ TEST(HackOptions, ColourTextGoesWholeToTheDisplay) {
         EXPECT_EQ(ok, c.error.empty());
         EXPECT_EQ(error, c.error);
         EXPECT_EQ(asked, c.asked);
-        if (ok) EXPECT_EQ(settings.BackColor, c.back);
+        if (ok) {
+            EXPECT_EQ(settings.BackColor, c.back);
+        }
     }
 }
 

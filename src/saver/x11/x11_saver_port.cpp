@@ -657,6 +657,9 @@ void X11SaverPort::DrawFrameRate() {
     const int n = std::snprintf(text, sizeof text, "FPS: %.1f", lastFps_);
     const int descent = font_ != nullptr ? font_->descent : 3;
     XDrawImageString(display_, window_, overlayGc_, 8, height_ - 8 - descent, text, n);
+    // Right behind the put, so that a picture under the corner is not shown
+    // without it for long.
+    XFlush(display_);
 }
 
 void X11SaverPort::PassDrawn(uint64_t) {
