@@ -338,7 +338,7 @@ HPID=""
 section "pacing by the monitor's refresh"
 # Three hacks side by side: no -delay, -delay 0, -delay 40000; the screen's
 # mode is 50 Hz, then 100 Hz. Each frame rate is the last whole second's.
-x x11_poke modes 50 2.6 >/dev/null &
+x x11_poke modes 50 3.0 >/dev/null &
 POKE=$!
 sleep 0.3
 pids=()
@@ -348,7 +348,7 @@ for d in none 0 40000; do
     >"$WORK/pace-$d.log" 2>&1 &
   pids+=($!)
 done
-sleep 2.2
+sleep 2.5
 for d in none 0 40000; do cp "$WORK/pace-$d.log" "$WORK/pace50-$d.log"; done
 wait "$POKE"
 x x11_poke modes 100 2.6 >/dev/null &

@@ -376,9 +376,10 @@ bool X11SaverPort::LookUpColour(const std::string& name, int32_t& color) {
 
 void X11SaverPort::SetPacing(long delayMicroseconds) {
     delayUs_ = std::max(delayMicroseconds, 0L);
+    // Unset, so that the grid is laid from now with the period found.
     periodUs_ = 0;
     clockStartUs_ = NowMicroseconds();
-    nextFrameUs_ = clockStartUs_ + hack::PassPeriodMicroseconds(hack::kFallbackRefreshHz, delayUs_);
+    nextFrameUs_ = INT64_MAX;
     nextTickUs_ = clockStartUs_ + 1'000'000;
     FollowRefresh();
 }
@@ -662,8 +663,16 @@ void X11SaverPort::DrawFrameRate() {
     XFlush(display_);
 }
 
-void X11SaverPort::PassDrawn(uint64_t) {
+void X11SaverPort::PassDrawn(uint64_t passes) {
     Present();
+    if (passes == 1) {
+        // The rate is counted from the first pass, not from the start-up.
+        fpsWindowUs_ = NowMicroseconds();
+        fpsCpu_ = ProcessCpuSeconds();
+        fpsFrames_ = 0;
+        if (overlay_) DrawFrameRate();
+        return;
+    }
     if (fps_ || overlay_) ReportFps();
     if (overlay_) DrawFrameRate();
 }
