@@ -13,6 +13,7 @@ fi
 PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libcli11-dev zip
+  dpkg-dev lintian
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 wine fonts-wine xvfb xdotool x11-apps x11-utils imagemagick fonts-ipafont-gothic
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

@@ -107,6 +107,8 @@ int main(int argc, char** argv) {
     // A big settings file leaves its reading's memory behind: give it back
     // before running for hours (and so that ending does not unmap it all).
     ReleaseFreeMemory();
+    // A stop asked for while a big file was read ends it before it draws.
+    if (x11::StopRequested()) return 0;
 
     port.SetPacing(options->delayMicroseconds);
     const char* stats = std::getenv("LVX_STATS");

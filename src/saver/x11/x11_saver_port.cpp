@@ -346,9 +346,10 @@ bool X11SaverPort::LookUpColour(const std::string& name, int32_t& color) {
 
 void X11SaverPort::SetPacing(long delayMicroseconds) {
     delayUs_ = std::max(delayMicroseconds, 0L);
+    // Unset, so that the grid is laid from now with the period found.
     periodUs_ = 0;
     clockStartUs_ = NowMicroseconds();
-    nextFrameUs_ = clockStartUs_ + hack::PassPeriodMicroseconds(hack::kFallbackRefreshHz, delayUs_);
+    nextFrameUs_ = INT64_MAX;
     nextTickUs_ = clockStartUs_ + 1'000'000;
     FollowRefresh();
 }
@@ -630,10 +631,21 @@ void X11SaverPort::DrawFrameRate() {
     const int n = std::snprintf(text, sizeof text, "FPS: %.1f", lastFps_);
     const int descent = font_ != nullptr ? font_->descent : 3;
     XDrawImageString(display_, window_, overlayGc_, 8, height_ - 8 - descent, text, n);
+    // Right behind the put, so that a picture under the corner is not shown
+    // without it for long.
+    XFlush(display_);
 }
 
-void X11SaverPort::PassDrawn(uint64_t) {
+void X11SaverPort::PassDrawn(uint64_t passes) {
     Present();
+    if (passes == 1) {
+        // The rate is counted from the first pass, not from the start-up.
+        fpsWindowUs_ = NowMicroseconds();
+        fpsCpu_ = ProcessCpuSeconds();
+        fpsFrames_ = 0;
+        if (overlay_) DrawFrameRate();
+        return;
+    }
     if (fps_ || overlay_) ReportFps();
     if (overlay_) DrawFrameRate();
 }
