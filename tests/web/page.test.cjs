@@ -286,6 +286,9 @@ test('settings: hostile settings files leave a working page', async () => {
       Number(f.interval.value)]);
     assert.ok(v[0] >= v[1] && v[0] <= v[2] && v[3] >= 5 && v[3] <= 60, `${path.basename(name)}: ${v}`);
   }
+  // The oversized file was refused whole: Export still writes over the last
+  // file taken, not over part of that one.
+  assert.strictEqual(await page.$eval('#status', (e) => e.textContent), 'This file is too large to be a settings file.');
   await page.click('#start');
   await page.waitForFunction(() => window.lumvex.running());
   await waitPasses(page, 3);

@@ -390,12 +390,20 @@
     const file = e.target.files && e.target.files[0];
     e.target.value = '';
     if (!file) return;
-    // The reader takes any bytes; a file far beyond any settings file is cut.
-    const bytes = new Uint8Array(await file.slice(0, MAX_IMPORT_BYTES).arrayBuffer());
+    // The reader takes any bytes, but a file far beyond any settings file is
+    // refused whole: read in part, its Export would lose the rest.
+    if (file.size > MAX_IMPORT_BYTES) {
+      status.textContent = text('web.TooLarge');
+      return;
+    }
+    const bytes = new Uint8Array(await file.arrayBuffer());
     giveBytes(bytes);
     M._lvx_import(screenWidth());
     const v = results();
     showPanelValues(v);
+    // Export writes over this file from now on, or over none when it cannot
+    // be kept: never over an older one.
+    try { window.localStorage.removeItem(FILE_KEY); } catch (e) { /* no storage */ }
     const ok = keep(v) && store(FILE_KEY, toBase64(bytes));
     status.textContent = ok ? text('web.Imported') : text('web.NotStored');
   });
