@@ -3,7 +3,7 @@
 // Run by tests/web/run.sh (LVX_PAGE: the page, LVX_TOOL: lvx, LVX_OUT: a
 // folder for screenshots and scratch files).
 'use strict';
-const test = require('node:test');
+const { test, before, after } = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
@@ -74,14 +74,14 @@ function differing(a, b) {
 }
 
 let browser;
-test.before(async () => {
+before(async () => {
   browser = await puppeteer.launch({
     executablePath: process.env.LVX_CHROMIUM || '/usr/bin/chromium',
     headless: true,
     args: ['--no-sandbox', '--disable-gpu', '--lang=en-US', '--hide-scrollbars', '--mute-audio'],
   });
 });
-test.after(async () => { if (browser) await browser.close(); });
+after(async () => { if (browser) await browser.close(); });
 
 // A page with its console and requests recorded; every request but the
 // page file itself fails, as without a network.
