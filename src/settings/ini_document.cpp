@@ -75,6 +75,18 @@ bool Equal(std::basic_string_view<Unit> a, std::basic_string_view<Unit> b) {
     return true;
 }
 
+// Whether s ends with a lead byte that has no trail byte after it (the line
+// reader pairs a lead byte with any next unit but a NUL).
+template <class Unit>
+bool EndsInLeadByte(std::basic_string_view<Unit> s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (!StartsPair(s[i])) continue;
+        if (i + 1 == s.size()) return true;
+        if (s[i + 1] != Unit(0)) ++i;
+    }
+    return false;
+}
+
 // A name as the platform compares it: blanks around it dropped, cut at a NUL.
 template <class Unit>
 std::basic_string_view<Unit> LookupName(std::basic_string_view<Unit> name) {
@@ -89,8 +101,14 @@ template <class Unit>
 BasicIniDocument<Unit>::BasicIniDocument(View text) {
     size_t start = 0;
     while (start < text.size()) {
+        // A CR or LF right after a lead byte is that character's trail byte
+        // to the platform, and ends no line; a NUL is never a trail byte.
         size_t end = npos;
         for (size_t i = start; i < text.size(); ++i) {
+            if (StartsPair(text[i]) && i + 1 < text.size() && text[i + 1] != Unit(0)) {
+                ++i;
+                continue;
+            }
             if (text[i] == Unit('\r') || text[i] == Unit('\n')) {
                 end = i;
                 break;
@@ -109,7 +127,9 @@ BasicIniDocument<Unit>::BasicIniDocument(View text) {
 
 template <class Unit>
 typename BasicIniDocument<Unit>::Line BasicIniDocument<Unit>::MakeLine(Text text, Text eol) {
-    Line line{std::move(text), std::move(eol)};
+    Line line;
+    line.text = std::move(text);
+    line.eol = std::move(eol);
     const View whole(line.text);
     auto span = [&](View part) { return part.empty() ? Span{} : Span{static_cast<size_t>(part.data() - whole.data()), part.size()}; };
     View t = Trim(whole);
@@ -125,9 +145,7 @@ typename BasicIniDocument<Unit>::Line BasicIniDocument<Unit>::MakeLine(Text text
     }
     line.kind = Kind::Entry;
     size_t eq = FindSingle(t, Unit('='));
-    View rawName = eq == npos ? t : Trim(t.substr(0, eq));
-    line.rawName = span(rawName);
-    line.name = span(UpToNul(rawName));
+    line.name = span(UpToNul(eq == npos ? t : Trim(t.substr(0, eq))));
     if (eq != npos) line.value = span(UpToNul(Trim(t.substr(eq + 1))));
     return line;
 }
@@ -182,9 +200,15 @@ void BasicIniDocument<Unit>::Set(View section, View key, View value) {
     for (size_t i = body; i < end; ++i) {
         Line& line = lines_[i];
         if (line.kind == Kind::Entry && Equal(Part(line, line.name), wanted)) {
-            // Keep the key as the file spells it.
-            Text edited = Text(Part(line, line.rawName)) + Unit('=') + Text(value);
-            line = MakeLine(std::move(edited), line.eol.empty() ? crlf : line.eol);
+            // The key as the file spells it, up to its NUL as the platform
+            // reads it: what follows a NUL could join the "=" to a
+            // double-byte character and hide it.
+            Text edited = Text(Part(line, line.name)) + Unit('=') + Text(value);
+            // A value that ends in half a character would take a lone CR or
+            // LF for its trail byte and join the next line to this one; the
+            // CR of a CR LF takes that place and the LF still ends the line.
+            const bool openPair = EndsInLeadByte(View(edited));
+            line = MakeLine(std::move(edited), line.eol.empty() || openPair ? crlf : line.eol);
             return;
         }
     }

@@ -54,7 +54,6 @@ private:
         Text eol;   // CR LF, LF, CR, or nothing for a last line without one
         Kind kind = Kind::Blank;
         Span name;     // section name or key as the platform compares it
-        Span rawName;  // the key as the file spells it, up to the "="
         Span value;    // entry value as the platform returns it
     };
     static Line MakeLine(Text text, Text eol);

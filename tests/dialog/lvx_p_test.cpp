@@ -253,6 +253,11 @@ TEST(Options, SpinnersStopAtTheirEnds) {
         {Line(key::PictureSize, " 256"), false, +1, 256, "256"},
         {Line(key::PictureSize, " 128"), false, -1, 128, "128"},
         {Line(key::PictureSize, " 200"), false, +1, 201, "201"},
+        // Onto each end: the arrows reach it.
+        {Line(key::ColorInterval, " 6"), true, -1, 5, "5秒毎"},
+        {Line(key::ColorInterval, " 59"), true, +1, 60, "60秒毎"},
+        {Line(key::PictureSize, " 129"), false, -1, 128, "128"},
+        {Line(key::PictureSize, " 255"), false, +1, 256, "256"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.ini + std::to_string(r.step));
@@ -266,6 +271,35 @@ TEST(Options, SpinnersStopAtTheirEnds) {
             EXPECT_EQ(rig.dlg->ScrollSize().value, r.value);
             EXPECT_EQ(rig.Text("lbl_Size"), r.text);
         }
+    }
+}
+
+// After a change of DPI without a suggested place: centred in the work
+// area of the window's monitor, wholly inside it, whatever the monitor's
+// place among the others.
+TEST(Placement, ADpiChangeWithoutAPlaceCentresTheWindowOnItsMonitor) {
+    struct Row {
+        const char* what;
+        std::optional<dialog::Box> work;  // left, top, width, height
+        int32_t w, h;
+        std::vector<std::string> calls;
+    };
+    const Row rows[] = {
+        // 144 dpi on a 1024 x 768 screen: kept in place, its right edge stood at 1049.
+        {"the primary monitor, taskbar below", dialog::Box{0, 0, 1024, 738}, 822, 526, {"move 101 106 822 526"}},
+        {"a monitor right of the primary", dialog::Box{1024, 0, 1920, 1040}, 1088, 700, {"move 1440 170 1088 700"}},
+        {"a monitor above and left of it", dialog::Box{-1280, -200, 1280, 1024}, 822, 526, {"move -1051 49 822 526"}},
+        {"a taskbar at the left", dialog::Box{62, 0, 962, 768}, 822, 526, {"move 132 121 822 526"}},
+        {"exactly the work area", dialog::Box{0, 0, 822, 526}, 822, 526, {"move 0 0 822 526"}},
+        {"larger than the work area", dialog::Box{100, 50, 800, 570}, 1088, 700, {"move 100 50 1088 700"}},
+        {"no monitor known: left where it is", std::nullopt, 822, 526, {}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Rig rig;
+        rig.port.workArea = r.work;
+        rig.dlg->PlaceOnItsMonitor(r.w, r.h);
+        EXPECT_EQ(rig.port.calls, r.calls);
     }
 }
 

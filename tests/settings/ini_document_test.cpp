@@ -81,7 +81,7 @@ TEST(IniDocument, SetKeepsTheKeyAsTheFileSpellsIt) {
     using namespace std::string_literals;
     IniDocument doc("[Section]\r\n\tKEY\0old = 1\r\n"s);
     doc.Set("Section", "key", " 2");
-    EXPECT_EQ(doc.Units(), "[Section]\r\nKEY\0old= 2\r\n"s);
+    EXPECT_EQ(doc.Units(), "[Section]\r\nKEY= 2\r\n"s);
 }
 
 TEST(IniDocument, EmptyDocumentGrowsASection) {

@@ -19,6 +19,9 @@ struct OddLine {
     // Wine 8 reads a file with a UTF-8 byte-order mark as UTF-8; Windows
     // does not know that mark. Such rows are not put to Wine.
     bool windowsOnly = false;
+    // Rows with double-byte characters: put to the platform only where its
+    // code page is 932 (elsewhere their bytes are two characters of its own).
+    bool cp932Only = false;
 };
 
 inline const std::vector<OddLine>& OddLines() {
@@ -45,6 +48,15 @@ inline const std::vector<OddLine>& OddLines() {
         {"only the first of two sections counts", "[Section]\r\n[X]\r\n[section]\r\nk=2\r\n", "Section", "k",
          std::nullopt},
         {"CR alone ends a line", "[Section]\rk=3\r", "Section", "k", "3"},
+        {"... in a CR LF file too", "[Section]\r\nk=1\rj=2\r\n", "Section", "j", "2"},
+        {"... after a section line too", "[Section]\rk=3\r\n", "Section", "k", "3"},
+        {"a CR after a lead byte is its trail byte", "[Section]\r\nk=a\xFA\rj=2\r\n", "Section", "j", std::nullopt,
+         false, true},
+        {"... so is an LF", "[Section]\r\nk=a\xFA\nj=2\r\n", "Section", "j", std::nullopt, false, true},
+        {"... and a CR LF still ends the line", "[Section]\r\nk=a\xFA\r\nj=2\r\n", "Section", "j", "2", false,
+         true},
+        {"a lead byte after a NUL takes the = in", "[Section]\r\nk\0\xFA=1\r\n"s, "Section", "k", "", false, true},
+        {"... a blank between them keeps it", "[Section]\r\nk\0\xFA =1\r\n"s, "Section", "k", "1"},
         {"a key without = has an empty value", "[Section]\r\nk\r\nk=4\r\n", "Section", "k", ""},
         {"one pair of quotes is dropped", "[Section]\r\nk=\" a \"\r\n", "Section", "k", " a "},
         {"a lone quote stays", "[Section]\r\nk=\"\r\n", "Section", "k", "\""},

@@ -342,6 +342,55 @@ TEST(LoadIniFile, AValueEndsAtItsNulAndASaveKeepsIt) {
     EXPECT_EQ(LoadWith(port).BgmKind, 1);
 }
 
+// Files whose lines the platform reads in a way of its own: what a load
+// gives, a save of the same values must give again, and a key the program
+// does not know keeps its value.
+TEST(SetIniFile, ASaveKeepsWhatAnOddFileMeans) {
+    using namespace std::string_literals;
+    const std::string interval(key::ColorInterval), shape(key::Shape), music(key::BgmFile);
+    struct Row {
+        const char* what;
+        std::string file;
+        int16_t colorInterval;
+        int16_t shape;
+        std::string bgmFile;
+    };
+    const Row rows[] = {
+        // What the fuzzer found: a blank joins the lead byte FA after the NUL;
+        // a save that kept the name up to "=" wrote FA "=", one character.
+        {"a NUL then a lead byte in a key", "[Section]\r"s + interval + "\0\xFA =3"s, 3, 0, ""},
+        {"... with an LF", "[Section]\n"s + interval + "\0\xFA =3"s, 3, 0, ""},
+        {"... with a key after it", "[Section]\r\n"s + interval + "\0\xFA =3\r\n"s + shape + "=1\r\n", 3, 1, ""},
+        // A value cut at a NUL right after a lead byte; written back with an
+        // LF alone, the lead byte would take the LF and hide the next line.
+        {"a music path ending in a lead byte", "[Section]\n"s + music + "=C:\\a\xFA\0x\n"s + shape + "=1\n", 15, 1,
+         "C:\\a\xFA"},
+        {"a lead byte takes a CR", "[Section]\r\n"s + shape + "=1\xFA\r"s + interval + "=5\r\n", 15, 0, ""},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        FakeSettingsPort port;
+        port.Ini() = "[Other]\r\nj=7\r\n" + r.file;
+        if (!r.bgmFile.empty()) port.readable.insert(r.bgmFile);
+        Settings s;
+        Load_ini_File(s, port);
+        EXPECT_EQ(s.ColorInterval, r.colorInterval);
+        EXPECT_EQ(s.Shape, r.shape);
+        EXPECT_EQ(s.BgmFile, r.bgmFile);
+        Settings saved = s;
+        ASSERT_TRUE(Set_ini_File(saved, DialogValues{std::to_string(s.BgmRepeat), s.PictureSize, s.ColorInterval,
+                                                     s.BackColor},
+                                 port));
+        Settings back;
+        Load_ini_File(back, port);
+        EXPECT_EQ(back.ColorInterval, r.colorInterval);
+        EXPECT_EQ(back.Shape, r.shape);
+        EXPECT_EQ(back.BgmFile, r.bgmFile);
+        EXPECT_EQ(back.PictureSize, s.PictureSize);
+        EXPECT_EQ(Get_ini_String("Other", "j", SettingsFilePath(port), port), "7");
+    }
+}
+
 // ---- Files in UTF-16
 
 std::string Utf16File(std::u16string_view text) {
