@@ -6,6 +6,7 @@
 
 #include "render/gradient_geometry.h"
 #include "render/line_raster.h"
+#include "render/row_store.h"
 
 namespace lvx {
 namespace {
@@ -37,7 +38,7 @@ int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, b
     if (frame.topRow == nullptr || width == 0 || height == 0) return 0;
     if (clearBackground) {
         const uint32_t back = PixelOf(scene.backColor);
-        for (int32_t y = 0; y < height; ++y) std::fill_n(frame.Row(y), width, back);
+        for (int32_t y = 0; y < height; ++y) row_store::Fill(frame.Row(y), width, back);
     }
     const float angle = gradient::ReduceDegrees(scene.angle);
     // The lines depend on the size and the angle alone: planned once for all
@@ -94,12 +95,12 @@ int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, b
                 sweep_.PaintRow(static_cast<int32_t>(y), static_cast<int32_t>(x0), static_cast<int32_t>(x1), colours_,
                                 out);
             } else {
-                const uint32_t* from = own.Row(static_cast<int32_t>(y)) + x0;
-                std::copy(from, from + (x1 - x0), out);
+                row_store::Copy(out, own.Row(static_cast<int32_t>(y)) + x0, x1 - x0);
             }
         }
         ++painted;
     }
+    row_store::Finish();
     return painted;
 }
 
