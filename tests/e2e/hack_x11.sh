@@ -194,7 +194,7 @@ for _ in $(seq 1 50); do
   [ -n "$top" ] && break; sleep 0.1
 done
 # The logo widget's own window covers the top-level one: draw into that.
-wid=$(as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xwininfo -tree -id "$top" | awk '/child/ {getline; print $1; exit}')
+wid=$(as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xwininfo -tree -id "$top" 2>/dev/null | awk '/child/ {getline; print $1; exit}')
 shm_before=$(shm_count)
 as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" "$WORK/bin/lumvex-k47" -window-id "$wid" -background '#400020' -shape circle \
   >"$WORK/small.log" 2>&1 &
@@ -230,7 +230,7 @@ else bad "resize: grid"; fi
 # -fps: white text in the bottom-left corner, below the pictures.
 white=$(convert "$WORK/resized.png" -crop 120x24+0+450 -depth 8 txt:- | grep -c '#FFFFFF')
 [ "$white" -ge 10 ] && ok "-fps: the frame rate in the corner ($white white pixels)" || bad "-fps: no text in the corner"
-as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xdotool key --window "$own" q
+as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xdotool key --window "$own" q 2>/dev/null  # the key-up meets a window already gone
 for _ in $(seq 1 20); do kill -0 "$HPID" 2>/dev/null || break; sleep 0.05; done
 if kill -0 "$HPID" 2>/dev/null; then bad "q did not end the window"; kill "$HPID"; fi
 wait "$HPID"; rc=$?
