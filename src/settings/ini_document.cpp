@@ -18,8 +18,18 @@ bool StartsPair(char16_t) { return false; }
 template <class Unit>
 std::basic_string_view<Unit> Trim(std::basic_string_view<Unit> s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
+    // From the back a character at a time: a CR or LF that is the trail byte
+    // of a double-byte character is part of it, as the line reader takes it,
+    // not a blank (s starts at a character's first byte).
+    size_t keep = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (StartsPair(s[i]) && i + 1 < s.size() && s[i + 1] != Unit(0)) {
+            keep = ++i + 1;
+        } else if (!IsBlank(s[i])) {
+            keep = i + 1;
+        }
+    }
+    return s.substr(0, keep);
 }
 
 // The platform keeps names and values as C strings: they end at a NUL.
@@ -91,6 +101,16 @@ bool EndsInLeadByte(std::basic_string_view<Unit> s) {
 template <class Unit>
 std::basic_string_view<Unit> LookupName(std::basic_string_view<Unit> name) {
     return UpToNul(Trim(name));
+}
+
+// A line's text made safe to end with a line break: one that ends in half a
+// character would take the CR for that character's trail byte and join the
+// next line to it, so a NUL, which is never a trail byte and where names and
+// values end anyway, closes the character first.
+template <class Unit>
+std::basic_string<Unit> Closed(std::basic_string<Unit> text) {
+    if (EndsInLeadByte(std::basic_string_view<Unit>(text))) text += Unit(0);
+    return text;
 }
 
 }  // namespace
@@ -187,10 +207,13 @@ std::optional<typename BasicIniDocument<Unit>::Text> BasicIniDocument<Unit>::Get
 template <class Unit>
 void BasicIniDocument<Unit>::Set(View section, View key, View value) {
     const Text crlf{Unit('\r'), Unit('\n')};
-    Text entry = Text(Trim(key)) + Unit('=') + Text(value);
+    const Text entry = Closed(Text(Trim(key)) + Unit('=') + Text(value));
+    auto endLine = [&](Line& line) {
+        if (line.eol.empty()) line = MakeLine(Closed(std::move(line.text)), crlf);
+    };
     size_t body = FindSection(section);
     if (body == npos) {
-        if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = crlf;
+        if (!lines_.empty()) endLine(lines_.back());
         lines_.push_back(MakeLine(Unit('[') + Text(Trim(section)) + Unit(']'), crlf));
         lines_.push_back(MakeLine(entry, crlf));
         return;
@@ -203,19 +226,15 @@ void BasicIniDocument<Unit>::Set(View section, View key, View value) {
             // The key as the file spells it, up to its NUL as the platform
             // reads it: what follows a NUL could join the "=" to a
             // double-byte character and hide it.
-            Text edited = Text(Part(line, line.name)) + Unit('=') + Text(value);
-            // A value that ends in half a character would take a lone CR or
-            // LF for its trail byte and join the next line to this one; the
-            // CR of a CR LF takes that place and the LF still ends the line.
-            const bool openPair = EndsInLeadByte(View(edited));
-            line = MakeLine(std::move(edited), line.eol.empty() || openPair ? crlf : line.eol);
+            Text edited = Closed(Text(Part(line, line.name)) + Unit('=') + Text(value));
+            line = MakeLine(std::move(edited), line.eol.empty() ? crlf : line.eol);
             return;
         }
     }
     // After the section's last non-blank line, so blank separators stay last.
     size_t at = end;
     while (at > body && lines_[at - 1].kind == Kind::Blank) --at;
-    if (at > 0 && lines_[at - 1].eol.empty()) lines_[at - 1].eol = crlf;
+    if (at > 0) endLine(lines_[at - 1]);
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(entry, crlf));
 }
 

@@ -366,6 +366,9 @@ TEST(SetIniFile, ASaveKeepsWhatAnOddFileMeans) {
         {"a music path ending in a lead byte", "[Section]\n"s + music + "=C:\\a\xFA\0x\n"s + shape + "=1\n", 15, 1,
          "C:\\a\xFA"},
         {"a lead byte takes a CR", "[Section]\r\n"s + shape + "=1\xFA\r"s + interval + "=5\r\n", 15, 0, ""},
+        // A CR taken as a trail byte before a NUL; on the next load the line's
+        // end followed it, and trimming took it for a blank.
+        {"a lead byte takes a CR at the value's end", "[Section]\n"s + music + "=\x97\r\0"s, 15, 0, "\x97\r"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
