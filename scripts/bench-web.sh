@@ -7,8 +7,11 @@
 # the browser's processes for each.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+usage() { echo "usage: bash scripts/bench-web.sh [SECONDS]   (default 20)"; }
+case "${1:-}" in -h|--help) usage; exit 0 ;; esac
+[ $# -le 1 ] || { echo "bench-web.sh: one argument at most" >&2; usage >&2; exit 2; }
 seconds="${1:-20}"
-case "$seconds" in ''|*[!0-9]*) echo "usage: bash scripts/bench-web.sh [SECONDS]" >&2; exit 2 ;; esac
+case "$seconds" in ''|*[!0-9]*|0) echo "bench-web.sh: SECONDS must be a whole number above 0, not '$seconds'" >&2; usage >&2; exit 2 ;; esac
 bash "$ROOT/scripts/deps.sh"
 page=$(bash "$ROOT/scripts/build.sh" web | tail -1)
 modules=$(bash "$ROOT/tests/web/modules.sh")
