@@ -16,6 +16,7 @@ extern "C" void __sanitizer_purge_allocator();
 #include "saver/x11/hack_options.h"
 #include "saver/x11/x11_saver_port.h"
 #include "sound/sound_02.h"
+#include "sound/silent_sound_ports.h"
 
 #ifndef LVX_VERSION
 #define LVX_VERSION "0"
@@ -24,22 +25,6 @@ extern "C" void __sanitizer_purge_allocator();
 namespace {
 
 using namespace lvx;
-
-// Nothing is ever played by a hack; these answer as a machine without sound.
-class SilentMci final : public MciPort {
-public:
-    int32_t SendString(const std::string&, std::string& returned, uint32_t) override {
-        returned.clear();
-        return 266;
-    }
-    bool ErrorText(int32_t, std::string&, uint32_t) override { return false; }
-};
-class SilentWave final : public WavePort {
-public:
-    uint32_t OutputDeviceCount() override { return 0; }
-    int32_t PlayFile(const std::string&, uint32_t) override { return 0; }
-    int32_t StopSound() override { return 0; }
-};
 
 void ReleaseFreeMemory() {
 #if defined(__SANITIZE_ADDRESS__)
