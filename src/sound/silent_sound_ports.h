@@ -1,6 +1,6 @@
 // Sound ports for a front end that plays nothing (the web page, lvx, the
-// Linux hack): they
-// answer as a machine without sound, so the music logic stays quiet.
+// Linux hack): they answer as a machine without sound, so the music logic
+// stays quiet.
 #pragma once
 
 #include <string>
