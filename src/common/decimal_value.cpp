@@ -135,7 +135,7 @@ uint64_t TakeBits(Small& r, const Small& t, int n) {
     return bits;
 }
 
-// (memcpy, not std::bit_cast: the web build's standard library has none.)
+// memcpy, not std::bit_cast: Emscripten's libc++ has no bit_cast.
 double FromBits(uint64_t bits) {
     double value;
     std::memcpy(&value, &bits, sizeof value);

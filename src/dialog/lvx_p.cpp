@@ -88,6 +88,13 @@ void Lvx_P::SetText(std::string_view label, std::string text) {
     if (item >= 0) texts_[static_cast<size_t>(item)] = std::move(text);
 }
 
+void Lvx_P::PlaceOnItsMonitor(int32_t outerW, int32_t outerH) {
+    // Where the platform knows no monitor, the window stays where it is.
+    const std::optional<Box> area = port_.WorkArea();
+    if (!area) return;
+    port_.MoveWindow(CentredInside(*area, outerW, outerH));
+}
+
 void Lvx_P::Form_Load() {
     const double widthPx = files_.ScreenWidthPx();
     const auto sizeTop = static_cast<int32_t>(std::floor(widthPx / 4));

@@ -54,6 +54,11 @@ public:
     virtual void Unload() = 0;
     // Whether the dialog has been closed (for example while DoEvents ran).
     virtual bool IsUnloaded() = 0;
+    // The work area (the screen less the taskbar) of the monitor that holds
+    // the dialog's window, in screen pixels; nothing when it is not known.
+    virtual std::optional<Box> WorkArea() = 0;
+    // Moves the dialog's window (its outer frame) to this place and size.
+    virtual void MoveWindow(const Box& outer) = 0;
 };
 
 // A vertical scroll bar used as a spinner: its larger value at the top.
@@ -90,6 +95,10 @@ public:
     // Set-up steps that need no window: normalisation, then steps 4 to 15,
     // 17 and 18 (the shell sizes, centres and paints the panels first).
     void Form_Load();
+
+    // After a change of DPI that came with no place for the window: the
+    // window, now outerW x outerH, centred on its monitor and wholly on it.
+    void PlaceOnItsMonitor(int32_t outerW, int32_t outerH);
 
     // Option toggles and selections (the mouse arguments are ignored).
     void Img_P_Rdm_MouseDown() { ToggleFlag(settings_.SizeRandom, "Img_P_Rdm"); }

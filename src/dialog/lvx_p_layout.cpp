@@ -1,5 +1,7 @@
 #include "dialog/lvx_p_layout.h"
 
+#include <algorithm>
+
 #include "common/cp932.h"
 #include "common/dpi.h"
 #include "lvx_version.h"
@@ -154,6 +156,14 @@ Box ClientBox(int32_t dpi) { return ScaleBox(kPanels[kPicB].box, dpi); }
 
 Box Centred(int32_t screenW, int32_t screenH, int32_t windowW, int32_t windowH) {
     return {(screenW - windowW) / 2, (screenH - windowH) / 2, windowW, windowH};
+}
+
+Box CentredInside(const Box& area, int32_t windowW, int32_t windowH) {
+    auto place = [](int32_t low, int32_t length, int32_t size) {
+        const int32_t centred = low + (length - size) / 2;
+        return std::max(low, std::min(centred, low + length - size));
+    };
+    return {place(area.x, area.w, windowW), place(area.y, area.h, windowH), windowW, windowH};
 }
 
 std::vector<Point> TileOrigins(int32_t panelW, int32_t panelH, int32_t tileW, int32_t tileH) {

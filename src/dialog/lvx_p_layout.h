@@ -108,6 +108,10 @@ bool ShowsHand(int item, bool enabled);
 Box ClientBox(int32_t dpi);
 // Left and top that centre a window of the given size on the screen.
 Box Centred(int32_t screenW, int32_t screenH, int32_t windowW, int32_t windowH);
+// A window of the given size centred in an area (a monitor's work area, in
+// screen pixels) and kept wholly inside it; one larger than the area keeps
+// its top-left corner (title bar and system menu) on it.
+Box CentredInside(const Box& area, int32_t windowW, int32_t windowH);
 
 // Tile_Texture's walk over a panel: the top-left corners at which the whole
 // tile is copied. Down each column until a tile has started below the bottom

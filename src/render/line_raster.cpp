@@ -103,7 +103,16 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
     // A staircase of short steps changes colour every pixel or two: there
     // a branch-free look-up per pixel beats a fill per block.
     staircase_ = first_.XMajor() && blocks_.size() * 8 > pixelRows_.size();
-    if (staircase_) rising_ = pixelRows_.back() >= pixelRows_.front();
+    if (staircase_) {
+        rising_ = pixelRows_.back() >= pixelRows_.front();
+        // Each column's row from the first column's, in 32 bits: the rows of
+        // one sweep lie within its width of each other.
+        offsets_.resize(pixelRows_.size());
+        for (size_t i = 0; i < pixelRows_.size(); ++i) {
+            offsets_[i] = static_cast<int32_t>(pixelRows_[0] - pixelRows_[i]);
+        }
+        row_.resize(pixelRows_.size());
+    }
     ready_ = true;
     return true;
 }
@@ -200,18 +209,22 @@ void SweepPainter::PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64
         return std::pair{std::lower_bound(rows.begin(), rows.end(), hi, falling) - rows.begin(),
                          std::upper_bound(rows.begin(), rows.end(), lo, falling) - rows.begin()};
     };
-    const uint32_t* table = c.forward.data();
-    const int64_t* rows = pixelRows_.data();
     auto [i0, i1] = step_.y > 0 ? columnsWithRowIn(y - count_ + 1, y) : columnsWithRowIn(y, y + count_ - 1);
     // Column firstColumn_ + i, clipped to [from, to).
     i0 = std::max<int64_t>(i0, from - firstColumn_);
     i1 = std::min<int64_t>(i1, to - firstColumn_);
-    uint32_t* at = out + (firstColumn_ - from);
-    if (step_.y > 0) {
-        for (auto i = i0; i < i1; ++i) at[i] = table[y - rows[i]];
-    } else {
-        for (auto i = i0; i < i1; ++i) at[i] = table[rows[i] - y];
-    }
+    if (i0 >= i1) return;
+    // Colour y - row(i) going down, row(i) - y going up; with row(i) =
+    // row(0) - offset(i), both read one table at base + offset(i) (going up,
+    // the reversed one: colour j is backward[count - 1 - j]).
+    const uint32_t* table = step_.y > 0 ? c.forward.data() : c.backward.data();
+    const int64_t base = step_.y > 0 ? y - pixelRows_[0] : count_ - 1 - pixelRows_[0] + y;
+    const int32_t* offsets = offsets_.data();
+    // Gathered into a row of its own, which stays in the cache, and then
+    // written out in one run.
+    uint32_t* gathered = row_.data();
+    for (auto i = i0; i < i1; ++i) gathered[i - i0] = table[base + offsets[i]];
+    row_store::Copy(out + (firstColumn_ + i0 - from), gathered, i1 - i0);
 }
 
 void SweepPainter::PaintRun(uint32_t* out, int64_t from, int64_t to, Span run, const Colours& c) const {

@@ -62,7 +62,8 @@ public:
     void SetColours(const std::vector<int32_t>& colors, Colours& c) const;
     // Writes what drawing the lines one after the other leaves in row y,
     // columns [from, to) (clipped to the area), into out[0 .. to - from);
-    // columns no line crosses are left as they are.
+    // columns no line crosses are left as they are. Not for two threads at
+    // once on one painter (it gathers rows in memory of its own).
     void PaintRow(int32_t y, int32_t from, int32_t to, const Colours& c, uint32_t* out) const;
 
 private:
@@ -92,6 +93,8 @@ private:
     int32_t firstColumn_ = -1;
     bool staircase_ = false;
     bool rising_ = false;
+    std::vector<int32_t> offsets_;       // staircase: row(first column) - row(column)
+    mutable std::vector<uint32_t> row_;  // staircase: one row gathered before it is written out
 };
 
 }  // namespace lvx

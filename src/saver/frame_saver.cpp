@@ -9,6 +9,8 @@ namespace {
 
 int32_t Side(int32_t side) { return std::clamp(side, 1, kMaxFrameSide); }
 
+int32_t RedBlueExchanged(int32_t c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+
 }  // namespace
 
 FrameSaver::FrameSaver(const Settings& settings, int32_t width, int32_t height)
@@ -162,7 +164,7 @@ bool FrameSaver::DrawPass(float angle, const std::array<int32_t, kPictureSlots>&
                           const std::array<int32_t, kPictureSlots>& color2, int count) {
     countDrawn_ = std::clamp(count, 0, kPictureSlots);
     FrameScene scene;
-    scene.backColor = back_;
+    scene.backColor = canvasOrder_ ? RedBlueExchanged(back_) : back_;
     scene.angle = angle;
     scene.shape = circles_ ? PictureShape::Circle : PictureShape::Square;
     for (int i = 0; i < countDrawn_; ++i) {
@@ -174,8 +176,8 @@ bool FrameSaver::DrawPass(float angle, const std::array<int32_t, kPictureSlots>&
             picture.top = p.top;
             picture.size = p.size;
         }
-        picture.color1 = color1[k];
-        picture.color2 = color2[k];
+        picture.color1 = canvasOrder_ ? RedBlueExchanged(color1[k]) : color1[k];
+        picture.color2 = canvasOrder_ ? RedBlueExchanged(color2[k]) : color2[k];
         scene.pictures.push_back(picture);
     }
     PixelSurface surface{frame_.data(), width_, height_, width_};

@@ -38,6 +38,10 @@ public:
     FrameSaver(const FrameSaver&) = delete;
     FrameSaver& operator=(const FrameSaver&) = delete;
 
+    // Pixels in the byte order of a browser's canvas (R, G, B, then an alpha
+    // byte left 0) instead of 0x00RRGGBB: the colours go to the compositor
+    // with red and blue exchanged, which every channel's blend treats alike.
+    void UseCanvasOrder(bool on) { canvasOrder_ = on; }
     // The clock reading every reseed takes from now on: a seed, or the time
     // of day in microseconds.
     void SetClock(uint64_t reading) { clock_ = reading; }
@@ -70,7 +74,7 @@ public:
     uint64_t Passes() const { return saver_.Passes(); }
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
-    // 0x00RRGGBB, top row first, Width() pixels a row.
+    // 0x00RRGGBB (or canvas order), top row first, Width() pixels a row.
     const std::vector<uint32_t>& Frame() const { return frame_; }
     // Whether the last drawing repainted the whole frame, or only the
     // pictures' squares (Picture rectangles below).
@@ -130,6 +134,7 @@ private:
     std::array<Place, kPictureSlots> places_{};
     int32_t back_ = 0;
     bool circles_ = false;
+    bool canvasOrder_ = false;
     bool layoutChanged_ = true;
     bool wholeDrawn_ = true;
     bool ended_ = false;

@@ -53,6 +53,12 @@ public:
         unloaded = true;
     }
     bool IsUnloaded() override { return unloaded; }
+    std::optional<dialog::Box> workArea;  // nothing: the platform knows no monitor
+    std::optional<dialog::Box> WorkArea() override { return workArea; }
+    void MoveWindow(const dialog::Box& outer) override {
+        calls.push_back("move " + std::to_string(outer.x) + " " + std::to_string(outer.y) + " " +
+                        std::to_string(outer.w) + " " + std::to_string(outer.h));
+    }
 };
 
 }  // namespace lvx::testing

@@ -274,6 +274,35 @@ TEST(Options, SpinnersStopAtTheirEnds) {
     }
 }
 
+// After a change of DPI without a suggested place: centred in the work
+// area of the window's monitor, wholly inside it, whatever the monitor's
+// place among the others.
+TEST(Placement, ADpiChangeWithoutAPlaceCentresTheWindowOnItsMonitor) {
+    struct Row {
+        const char* what;
+        std::optional<dialog::Box> work;  // left, top, width, height
+        int32_t w, h;
+        std::vector<std::string> calls;
+    };
+    const Row rows[] = {
+        // 144 dpi on a 1024 x 768 screen: kept in place, its right edge stood at 1049.
+        {"the primary monitor, taskbar below", dialog::Box{0, 0, 1024, 738}, 822, 526, {"move 101 106 822 526"}},
+        {"a monitor right of the primary", dialog::Box{1024, 0, 1920, 1040}, 1088, 700, {"move 1440 170 1088 700"}},
+        {"a monitor above and left of it", dialog::Box{-1280, -200, 1280, 1024}, 822, 526, {"move -1051 49 822 526"}},
+        {"a taskbar at the left", dialog::Box{62, 0, 962, 768}, 822, 526, {"move 132 121 822 526"}},
+        {"exactly the work area", dialog::Box{0, 0, 822, 526}, 822, 526, {"move 0 0 822 526"}},
+        {"larger than the work area", dialog::Box{100, 50, 800, 570}, 1088, 700, {"move 100 50 1088 700"}},
+        {"no monitor known: left where it is", std::nullopt, 822, 526, {}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Rig rig;
+        rig.port.workArea = r.work;
+        rig.dlg->PlaceOnItsMonitor(r.w, r.h);
+        EXPECT_EQ(rig.port.calls, r.calls);
+    }
+}
+
 TEST(Buttons, OkWritesExactlyTheTenKeysThenUnloads) {
     // As an earlier save left it, with a music file that is away now.
     Rig rig(Line(key::BgmKind, " 2") + Line(key::BgmRepeat, " 0") + Line(key::BgmFile, "E:\\away\\song.mp3"));

@@ -57,6 +57,12 @@ sleep 0.8
 read -r DLG_X DLG_Y DLG_W DLG_H _ <<<"$(lvx_helper client "$DLG_CAPTION")"
 DLG_DPI=144
 lvx_expect_eq "at 144 dpi the client area is 1.5 times 537 x 325" "806 488" "$DLG_W $DLG_H"
+# The change came without a suggested place: the dialog is centred across
+# its monitor again (the frame's borders are alike on both sides), not
+# shrunk towards its old top-left corner, and wholly on the screen.
+lvx_expect_eq "without a suggested place the dialog is centred across its monitor" \
+    "$(( (2048 - DLG_W) / 2 ))" "$DLG_X"
+lvx_check "... and wholly on it" test "$DLG_Y" -ge 0 -a $((DLG_Y + DLG_H)) -le 1536
 lvx_expect_eq "the combo box moves to its place at 144 dpi" \
     "ComboBox 1 174 114 62 32 12" "$(lvx_helper controls "$DLG_CAPTION" | grep ComboBox)"
 shot=$(lvx_shot dialog_144dpi)
@@ -70,6 +76,7 @@ sleep 0.8
 read -r DLG_X DLG_Y DLG_W DLG_H _ <<<"$(lvx_helper client "$DLG_CAPTION")"
 DLG_DPI=192
 lvx_expect_eq "back at 192 dpi the client area is twice 537 x 325" "1074 650" "$DLG_W $DLG_H"
+lvx_expect_eq "back at 192 dpi it is centred across its monitor" "$(( (2048 - DLG_W) / 2 ))" "$DLG_X"
 
 dlg_click 1 C2 244 18        # lbl_Gra(2)
 dlg_click 3 C4 14 30         # Img_Shape(1)

@@ -3,7 +3,7 @@
 // Run by tests/web/run.sh (LVX_PAGE: the page, LVX_TOOL: lvx, LVX_OUT: a
 // folder for screenshots and scratch files).
 'use strict';
-const test = require('node:test');
+const { test, before, after } = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
@@ -74,14 +74,14 @@ function differing(a, b) {
 }
 
 let browser;
-test.before(async () => {
+before(async () => {
   browser = await puppeteer.launch({
     executablePath: process.env.LVX_CHROMIUM || '/usr/bin/chromium',
     headless: true,
     args: ['--no-sandbox', '--disable-gpu', '--lang=en-US', '--hide-scrollbars', '--mute-audio'],
   });
 });
-test.after(async () => { if (browser) await browser.close(); });
+after(async () => { if (browser) await browser.close(); });
 
 // A page with its console and requests recorded; every request but the
 // page file itself fails, as without a network.
@@ -286,6 +286,9 @@ test('settings: hostile settings files leave a working page', async () => {
       Number(f.interval.value)]);
     assert.ok(v[0] >= v[1] && v[0] <= v[2] && v[3] >= 5 && v[3] <= 60, `${path.basename(name)}: ${v}`);
   }
+  // The oversized file was refused whole: Export still writes over the last
+  // file taken, not over part of that one.
+  assert.strictEqual(await page.$eval('#status', (e) => e.textContent), 'This file is too large to be a settings file.');
   await page.click('#start');
   await page.waitForFunction(() => window.lumvex.running());
   await waitPasses(page, 3);

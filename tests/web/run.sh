@@ -15,23 +15,13 @@ page=$(bash "$ROOT/scripts/build.sh" web | tail -1) || fail "the page did not bu
 [ -x "$tool" ] || fail "no lvx at $tool (bash scripts/build.sh all builds it)"
 command -v chromium >/dev/null || fail "chromium is missing (bash scripts/deps.sh installs it)"
 
-mods="$B/webtest"
-stamp="$mods/node_modules/.lock-sha"
-want=$(sha256sum "$ROOT/tests/web/package-lock.json" | cut -d' ' -f1)
-if [ "$(cat "$stamp" 2>/dev/null)" != "$want" ]; then
-  mkdir -p "$mods"
-  cp "$ROOT/tests/web/package.json" "$ROOT/tests/web/package-lock.json" "$mods/"
-  # Scripts stay off: nothing is fetched beyond the packages themselves.
-  (cd "$mods" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error) ||
-    fail "npm ci failed"
-  echo "$want" >"$stamp"
-fi
+modules=$(bash "$ROOT/tests/web/modules.sh") || fail "npm ci failed"
 
 out="$B/webtest/out"
 rm -rf "$out"
 mkdir -p "$out"
 log="$out/node-test.log"
-LVX_PAGE="$page" LVX_TOOL="$tool" LVX_OUT="$out" NODE_PATH="$mods/node_modules" \
+LVX_PAGE="$page" LVX_TOOL="$tool" LVX_OUT="$out" NODE_PATH="$modules" \
   node --test --test-reporter=tap "$ROOT/tests/web/page.test.cjs" >"$log" 2>&1
 status=$?
 grep -E '^(not )?ok |^# Subtest|^ +(error|expected|actual|message):' "$log" | grep -v '^# Subtest' || true

@@ -33,15 +33,17 @@ bool WideToCp932(std::wstring_view text, std::string& bytes) {
     bytes.clear();
     if (text.empty()) return true;
     // Without WC_NO_BEST_FIT_CHARS the platform quietly turns "é" into "e"
-    // (and "¥" into "\\") and reports no loss: a path would name another file.
-    BOOL lossy = FALSE;
+    // (and "¥" into "\\"): a path would name another file.
     const int length = static_cast<int>(text.size());
-    int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, &lossy);
-    if (n <= 0 || lossy) return false;
+    int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return false;
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, out.data(), n, nullptr, &lossy);
-    // Only a text that comes back unchanged is the same text.
-    if (lossy || Cp932ToWide(out) != text) return false;
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), length, out.data(), n, nullptr, nullptr);
+    // Only a text that comes back unchanged is the same text. This one check
+    // covers the platform's own report of a replaced character too: that
+    // character comes back as "?", which it was not (a "?" converts as
+    // itself), so a second check could never decide anything.
+    if (Cp932ToWide(out) != text) return false;
     bytes = std::move(out);
     return true;
 }

@@ -60,6 +60,8 @@ public:
     void OpenWebPage(std::string_view address) override;
     void Unload() override;
     bool IsUnloaded() override;
+    std::optional<dialog::Box> WorkArea() override;
+    void MoveWindow(const dialog::Box& outer) override;
 
 private:
     DialogWindow& w_;
@@ -302,7 +304,8 @@ void DialogWindow::FitCombo(const Box& combo) {
 
 // The window moved to a monitor of another DPI (or that monitor's scale
 // changed): layout, fonts, art and cursor are made anew for it, and the
-// window takes the rectangle the system suggests.
+// window takes the rectangle the system suggests, or without one is centred
+// on its monitor.
 void DialogWindow::ChangeDpi(int32_t dpi, const RECT* suggested) {
     if (dpi <= 0 || frame_ == nullptr) return;
     dpi_ = dpi;
@@ -327,9 +330,17 @@ void DialogWindow::ChangeDpi(int32_t dpi, const RECT* suggested) {
     const Box client = dialog::ClientBox(dpi_);
     RECT outer{0, 0, client.w, client.h};
     AdjustWindowRectEx(&outer, kFrameStyle, FALSE, 0);
-    const int32_t x = suggested != nullptr ? suggested->left : 0, y = suggested != nullptr ? suggested->top : 0;
-    SetWindowPos(frame_, nullptr, x, y, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | (suggested == nullptr ? SWP_NOMOVE : 0));
+    const int32_t width = outer.right - outer.left, height = outer.bottom - outer.top;
+    if (suggested != nullptr) {
+        SetWindowPos(frame_, nullptr, suggested->left, suggested->top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        // No place came with the change (the window opened on a monitor
+        // whose scale is not the system's): grown in place, its right or
+        // bottom edge could leave the screen, so it is centred on its
+        // monitor again.
+        SetWindowPos(frame_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+        model_.PlaceOnItsMonitor(width, height);
+    }
     Sync();
     RedrawWindow(frame_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
@@ -715,6 +726,19 @@ bool Win32DialogPort::CursorPosition(int32_t& x, int32_t& y) {
 }
 
 void Win32DialogPort::ZoomOpen() { Zoom_Open(w_.Frame()); }
+
+std::optional<dialog::Box> Win32DialogPort::WorkArea() {
+    HMONITOR monitor = MonitorFromWindow(w_.Frame(), MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (monitor == nullptr || !GetMonitorInfoW(monitor, &info)) return std::nullopt;
+    const RECT& r = info.rcWork;
+    return dialog::Box{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void Win32DialogPort::MoveWindow(const dialog::Box& outer) {
+    SetWindowPos(w_.Frame(), nullptr, outer.x, outer.y, outer.w, outer.h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 bool Win32DialogPort::ChooseColour(const std::array<int32_t, 16>& custom, int32_t& chosen) {
     COLORREF colours[16];

@@ -160,6 +160,7 @@
   const panel = document.getElementById('panel');
   const ctx = canvas.getContext('2d', { alpha: false });
   let image = null;
+  const squares = [];
 
   function deviceSize() {
     const dpr = window.devicePixelRatio || 1;
@@ -181,7 +182,13 @@
     }
     for (let i = 0; i < 12; ++i) {
       const size = M._lvx_picture(i, 2);
-      if (size > 0) ctx.putImageData(image, 0, 0, M._lvx_picture(i, 0), M._lvx_picture(i, 1), size, size);
+      if (size <= 0) continue;
+      const from = M._lvx_square(i);
+      let square = squares[i];
+      if (!square || square.data.buffer !== HEAPU8.buffer || square.data.byteOffset !== from || square.width !== size) {
+        square = squares[i] = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, from, size * size * 4), size, size);
+      }
+      ctx.putImageData(square, M._lvx_picture(i, 0), M._lvx_picture(i, 1));
     }
   }
 
@@ -383,12 +390,20 @@
     const file = e.target.files && e.target.files[0];
     e.target.value = '';
     if (!file) return;
-    // The reader takes any bytes; a file far beyond any settings file is cut.
-    const bytes = new Uint8Array(await file.slice(0, MAX_IMPORT_BYTES).arrayBuffer());
+    // The reader takes any bytes, but a file far beyond any settings file is
+    // refused whole: read in part, its Export would lose the rest.
+    if (file.size > MAX_IMPORT_BYTES) {
+      status.textContent = text('web.TooLarge');
+      return;
+    }
+    const bytes = new Uint8Array(await file.arrayBuffer());
     giveBytes(bytes);
     M._lvx_import(screenWidth());
     const v = results();
     showPanelValues(v);
+    // Export writes over this file from now on, or over none when it cannot
+    // be kept: never over an older one.
+    try { window.localStorage.removeItem(FILE_KEY); } catch (e) { /* no storage */ }
     const ok = keep(v) && store(FILE_KEY, toBase64(bytes));
     status.textContent = ok ? text('web.Imported') : text('web.NotStored');
   });
