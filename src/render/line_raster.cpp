@@ -1,6 +1,7 @@
 #include "render/line_raster.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <functional>
 #include <utility>
@@ -8,6 +9,10 @@
 #include <vector>
 
 #include "render/row_store.h"
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <tmmintrin.h>
+#endif
 
 namespace lvx {
 namespace {
@@ -53,6 +58,46 @@ bool UniformStep(const std::vector<LinePoint>& p, int64_t count, LinePoint& step
 }
 
 }  // namespace
+
+namespace {
+
+bool g_wideGather = true;
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define LVX_WIDE_GATHER 1
+// Group g's four pixels: table[base + least[g] .. + 3] shuffled by shuffle[g].
+__attribute__((target("ssse3"))) void GatherSsse3(const uint32_t* table, int64_t base, const int32_t* least,
+                                                   const std::array<uint8_t, 16>* shuffle, int64_t groups,
+                                                   uint32_t* out) {
+    for (int64_t g = 0; g < groups; ++g) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
+        const __m128i order = _mm_loadu_si128(reinterpret_cast<const __m128i*>(shuffle[g].data()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * g), _mm_shuffle_epi8(four, order));
+    }
+}
+#endif
+
+}  // namespace
+
+void UseWideGather(bool on) { g_wideGather = on; }
+
+bool SweepPainter::WideGather() {
+#if defined(LVX_WIDE_GATHER)
+    static const bool available = __builtin_cpu_supports("ssse3");
+    return g_wideGather && available;
+#else
+    return false;
+#endif
+}
+
+void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
+                                int64_t groups, uint32_t* out) {
+#if defined(LVX_WIDE_GATHER)
+    GatherSsse3(table, base, least, shuffle, groups, out);
+#else
+    (void)table, (void)base, (void)least, (void)shuffle, (void)groups, (void)out;
+#endif
+}
 
 // Lines that are all one line moved one pixel at a time along the axis of
 // the sweep (step +1 or -1), as Draw plans them. Every line has the same
@@ -112,6 +157,20 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
             offsets_[i] = static_cast<int32_t>(pixelRows_[0] - pixelRows_[i]);
         }
         row_.resize(pixelRows_.size());
+        // Four columns at a time: their offsets lie within 3 of the group's
+        // least, so their colours are four neighbouring table entries read
+        // at once and shuffled into place.
+        const size_t groups = pixelRows_.size() / 4;
+        groupLeast_.resize(groups);
+        groupShuffle_.resize(groups);
+        for (size_t g = 0; g < groups; ++g) {
+            const int32_t* o = offsets_.data() + 4 * g;
+            const int32_t least = std::min(std::min(o[0], o[1]), std::min(o[2], o[3]));
+            groupLeast_[g] = least;
+            for (int k = 0; k < 4; ++k) {
+                for (int b = 0; b < 4; ++b) groupShuffle_[g][4 * k + b] = static_cast<uint8_t>(4 * (o[k] - least) + b);
+            }
+        }
     }
     ready_ = true;
     return true;
@@ -223,17 +282,24 @@ void SweepPainter::PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64
     // Gathered into a row of its own, which stays in the cache, and then
     // written out in one run.
     uint32_t* gathered = row_.data();
-    for (auto i = i0; i < i1; ++i) gathered[i - i0] = table[base + offsets[i]];
+    auto i = i0;
+    if (WideGather()) {
+        for (; i < i1 && i % 4 != 0; ++i) gathered[i - i0] = table[base + offsets[i]];
+        const int64_t groups = (i1 - i) / 4;
+        GatherGroups(table, base, groupLeast_.data() + i / 4, groupShuffle_.data() + i / 4, groups, gathered + (i - i0));
+        i += 4 * groups;
+    }
+    for (; i < i1; ++i) gathered[i - i0] = table[base + offsets[i]];
     row_store::Copy(out + (firstColumn_ + i0 - from), gathered, i1 - i0);
 }
 
 void SweepPainter::PaintRun(uint32_t* out, int64_t from, int64_t to, Span run, const Colours& c) const {
     if (step_.x > 0) {
         CopyClipped(out, from, to, run.lo, c.forward.data(), count_);
-        FillClipped(out, from, to, run.lo + count_, run.hi + count_ - 1, c.forward.back());
+        FillClipped(out, from, to, run.lo + count_, run.hi + count_ - 1, c.forward[static_cast<size_t>(count_ - 1)]);
     } else {
         CopyClipped(out, from, to, run.hi - count_ + 1, c.backward.data(), count_);
-        FillClipped(out, from, to, run.lo - count_ + 1, run.hi - count_, c.forward.back());
+        FillClipped(out, from, to, run.lo - count_ + 1, run.hi - count_, c.forward[static_cast<size_t>(count_ - 1)]);
     }
 }
 
@@ -241,6 +307,9 @@ void SweepPainter::SetColours(const std::vector<int32_t>& colors, Colours& c) co
     c.forward.resize(static_cast<size_t>(count_));
     for (int64_t k = 0; k < count_; ++k) c.forward[static_cast<size_t>(k)] = PixelOf(colors[static_cast<size_t>(k)]);
     c.backward.assign(c.forward.rbegin(), c.forward.rend());
+    // Room for the wide gather's four-pixel reads past the last colour.
+    c.forward.resize(c.forward.size() + 3, c.forward.back());
+    c.backward.resize(c.backward.size() + 3, c.backward.back());
 }
 
 bool RasteriseLine(const PixelSurface& surface, LinePoint from, LinePoint to, uint32_t pixel) {

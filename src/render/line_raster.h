@@ -9,6 +9,7 @@
 // clipped by the surface keeps the pixels it would have had anyway.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -39,6 +40,12 @@ bool RasteriseLine(const PixelSurface& surface, LinePoint from, LinePoint to, ui
 // pens: a colour that is not plain RGB (a palette reference, say) or a
 // coordinate beyond kMaxPixelCoordinate.
 bool PaintLines(const PixelSurface& surface, const GradientLines& lines);
+
+// Staircase rows (the lines' pixels step between rows every column or two)
+// take four colours at once with a byte shuffle where the processor has one
+// (SSSE3, asked at run time); off, or elsewhere, one at a time. Both give
+// the same pixels; tests and benchmarks switch.
+void UseWideGather(bool on);
 
 // The lines of a sweep (every line the one before it moved one pixel along
 // x or y, as Draw plans them) readied once for a width x height area and
@@ -81,6 +88,9 @@ private:
     void PaintBlock(uint32_t* out, int64_t from, int64_t to, int64_t y, const Block& b, const Colours& c) const;
     void PaintDiagonal(uint32_t* out, int64_t from, int64_t to, int64_t y, const Block& b, const Colours& c) const;
     void PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64_t y, const Colours& c) const;
+    static bool WideGather();
+    static void GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
+                             int64_t groups, uint32_t* out);
 
     bool ready_ = false;
     line_walk::Walk first_;
@@ -94,6 +104,8 @@ private:
     bool staircase_ = false;
     bool rising_ = false;
     std::vector<int32_t> offsets_;       // staircase: row(first column) - row(column)
+    std::vector<int32_t> groupLeast_;    // staircase: per four columns, their least offset
+    std::vector<std::array<uint8_t, 16>> groupShuffle_;  // and the bytes of their four colours from there
     mutable std::vector<uint32_t> row_;  // staircase: one row gathered before it is written out
 };
 

@@ -126,6 +126,8 @@ void OneAtATime(const Memory& memory, const GradientLines& lines) {
 TEST(PaintLines, LeavesWhatDrawingLineByLineLeaves) {
     std::mt19937 random(2024);
     for (int round = 0; round < 1200; ++round) {
+        // Every other round takes staircase colours one at a time.
+        UseWideGather(round % 2 == 0);
         const int32_t w = 2 + static_cast<int32_t>(random() % 90), h = 2 + static_cast<int32_t>(random() % 90);
         const float angle = static_cast<float>(random() % 36000) / 100.0f;
         const GradientLines lines = Plan(angle, w, h, static_cast<int32_t>(random() & 0xFFFFFF),
@@ -136,9 +138,11 @@ TEST(PaintLines, LeavesWhatDrawingLineByLineLeaves) {
         Memory scanned(bw, bh, bottomUp, 0x7F000001), drawn(bw, bh, bottomUp, 0x7F000001);
         ASSERT_TRUE(PaintLines(scanned.Surface(), lines));
         OneAtATime(drawn, lines);
-        ASSERT_TRUE(scanned == drawn) << w << " x " << h << " at " << angle << " on " << bw << " x " << bh;
+        ASSERT_TRUE(scanned == drawn) << w << " x " << h << " at " << angle << " on " << bw << " x " << bh
+                                      << (round % 2 == 0 ? ", four at a time" : ", one at a time");
         ASSERT_TRUE(scanned.GuardsIntact());
     }
+    UseWideGather(true);
 }
 
 // Any part of any row, painted alone into memory of just that width, holds
