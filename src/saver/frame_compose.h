@@ -39,6 +39,9 @@ struct FrameScene {
     int32_t backColor = 0;  // 0x00BBGGRR
     float angle = 0;
     PictureShape shape = PictureShape::Square;
+    // Bits set in every pixel painted: 0xFF000000 gives a canvas's opaque
+    // alpha byte, so that its front end hands the frame over uncopied.
+    uint32_t highBits = 0;
     std::vector<FramePicture> pictures;
 };
 

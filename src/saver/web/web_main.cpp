@@ -24,10 +24,10 @@ struct Page {
     // holds them: stored, then the address's over them.
     std::array<std::string, web::kKeyCount> values;
     std::unique_ptr<FrameSaver> saver;
-    // The frame as the canvas takes it: R, G, B, A bytes; and each
-    // picture's square apart, so that a pass puts twelve small images
-    // (putting parts of one frame-sized image costs the browser far more).
-    std::vector<uint32_t> rgba;
+    // The frame is painted as the canvas takes it (R, G, B, A bytes) and put
+    // from the core's memory; each picture's square is copied apart, so that
+    // a pass puts twelve small images (putting parts of one frame-sized
+    // image costs the browser far more).
     std::array<std::vector<uint32_t>, kPictureSlots> squares;
     bool wholePending = true;
     // Bytes handed over by the script (an imported file), and bytes back.
@@ -40,10 +40,6 @@ Page& ThePage() {
     static Page page;
     return page;
 }
-
-// The frame is painted in the canvas's byte order already: only the alpha
-// byte is set here.
-uint32_t Rgba(uint32_t pixel) { return pixel | 0xFF000000u; }
 
 // Picture i's square of the frame into its own buffer; what lies outside
 // the frame is never shown (the canvas clips it).
@@ -58,7 +54,7 @@ void CopySquare(Page& page, int index, int32_t left, int32_t top, int32_t size) 
     for (int32_t y = y0; y < y1; ++y) {
         const uint32_t* from = frame + static_cast<size_t>(y) * static_cast<size_t>(s.Width()) + x0;
         uint32_t* to = square.data() + static_cast<size_t>(y - top) * static_cast<size_t>(size) + (x0 - left);
-        std::transform(from, from + (x1 - x0), to, Rgba);
+        std::copy(from, from + (x1 - x0), to);
     }
 }
 
@@ -144,7 +140,6 @@ EMSCRIPTEN_KEEPALIVE int lvx_start(int width, int height, unsigned clockHigh, un
     page.saver = std::make_unique<FrameSaver>(s, width, height);
     page.saver->UseCanvasOrder(true);
     page.saver->SetClock((uint64_t{clockHigh} << 32) | clockLow);
-    page.rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
     page.saver->Start();
     page.wholePending = true;
     return 1;
@@ -196,7 +191,6 @@ EMSCRIPTEN_KEEPALIVE int lvx_resize(int width, int height) {
     if (!page.saver || width < 1 || height < 1 || width > kMaxFrameSide || height > kMaxFrameSide) return 0;
     const Settings s = web::SettingsFor(page.values, width);
     page.saver->Resize(width, height, s.PictureSize);
-    page.rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
     page.wholePending = true;
     return 1;
 }
@@ -231,8 +225,6 @@ EMSCRIPTEN_KEEPALIVE int lvx_present() {
     Page& page = ThePage();
     if (!page.saver) return -1;
     if (page.wholePending) {
-        const std::vector<uint32_t>& frame = page.saver->Frame();
-        std::transform(frame.begin(), frame.end(), page.rgba.begin(), Rgba);
         page.wholePending = false;
         return 1;
     }
@@ -242,7 +234,10 @@ EMSCRIPTEN_KEEPALIVE int lvx_present() {
     return 0;
 }
 
-EMSCRIPTEN_KEEPALIVE const uint32_t* lvx_rgba() { return ThePage().rgba.data(); }
+EMSCRIPTEN_KEEPALIVE const uint32_t* lvx_rgba() {
+    const auto& s = ThePage().saver;
+    return s ? s->Frame().data() : nullptr;
+}
 
 // Picture i's square as R, G, B, A bytes, lvx_picture(i, 2) pixels a side.
 EMSCRIPTEN_KEEPALIVE const uint32_t* lvx_square(int index) {
