@@ -98,10 +98,33 @@ GradientLines clsGradient::PlanLines(int32_t w, int32_t h) const {
     return lines;
 }
 
-int32_t clsGradient::DrawLines(GdiHandle hdc, int32_t w, int32_t h) {
+struct clsGradient::LastPlan {
+    // The points are SweepLines(angle, w, h); the sweep is readied from
+    // them for a sweepW x sweepH surface (-1: not yet).
+    bool valid = false;
+    float angle = 0;
+    int32_t w = 0, h = 0;
     GradientLines lines;
+    SweepPainter sweep;
+    bool swept = false;
+    int32_t sweepW = -1, sweepH = -1;
+};
+
+int32_t clsGradient::DrawLines(GdiHandle hdc, int32_t w, int32_t h) {
+    if (!last_) last_ = std::make_shared<LastPlan>();
+    LastPlan& plan = *last_;
+    GradientLines& lines = plan.lines;
     try {
-        lines = PlanLines(w, h);
+        if (!plan.valid || plan.angle != angle_ || plan.w != w || plan.h != h) {
+            plan.valid = false;
+            plan.sweepW = plan.sweepH = -1;
+            lines.points = gradient::SweepLines(angle_, w, h);
+            plan.angle = angle_;
+            plan.w = w;
+            plan.h = h;
+            plan.valid = true;
+        }
+        BlendColors(color1_, color2_, gradient::ColourStepsFor(static_cast<int32_t>(lines.points.size())), lines.colors);
     } catch (...) {
         return 0;
     }
@@ -111,7 +134,14 @@ int32_t clsGradient::DrawLines(GdiHandle hdc, int32_t w, int32_t h) {
     // the last line, as LineTo leaves it.
     try {
         PixelSurface pixels;
-        if (port_.OpenPixels(hdc, pixels) && PaintLines(pixels, lines)) {
+        const bool opened = port_.OpenPixels(hdc, pixels);
+        if (opened && (plan.sweepW != pixels.width || plan.sweepH != pixels.height)) {
+            plan.sweepW = plan.sweepH = -1;
+            plan.swept = plan.sweep.Prepare(lines.points, lines.LineCount(), pixels.width, pixels.height);
+            plan.sweepW = pixels.width;
+            plan.sweepH = pixels.height;
+        }
+        if (opened && PaintLines(pixels, lines, plan.sweep, plan.swept)) {
             if (lines.LineCount() > 0) {
                 const LinePoint& end = lines.points[static_cast<size_t>(2 * lines.LineCount() - 1)];
                 port_.MoveTo(hdc, end.x, end.y);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -146,6 +147,11 @@ private:
     static void RotatePoint(const GuidePoint& centre, GuidePoint& point, float degrees);
     static double SafeDivide(double dividend, double divisor);
     int32_t Resolve(int32_t color);
+
+    // The lines of the last Draw, kept for the next one of the same angle
+    // and size (the pictures of a pass differ only in colours).
+    struct LastPlan;
+    std::shared_ptr<LastPlan> last_;
 
     GradientPort& port_;
     int32_t color1_ = 0x00FFFFD0;

@@ -329,6 +329,12 @@ bool RasteriseLine(const PixelSurface& surface, LinePoint from, LinePoint to, ui
 }
 
 bool PaintLines(const PixelSurface& surface, const GradientLines& lines) {
+    SweepPainter sweep;
+    const bool swept = sweep.Prepare(lines.points, lines.LineCount(), surface.width, surface.height);
+    return PaintLines(surface, lines, sweep, swept);
+}
+
+bool PaintLines(const PixelSurface& surface, const GradientLines& lines, const SweepPainter& sweep, bool swept) {
     const int64_t count = lines.LineCount();
     if (!InRange(surface) || lines.colors.size() < static_cast<size_t>(count)) return false;
     for (int64_t k = 0; k < count; ++k) {
@@ -341,8 +347,7 @@ bool PaintLines(const PixelSurface& surface, const GradientLines& lines) {
     }
     if (count == 0 || surface.width == 0 || surface.height == 0) return true;
 
-    SweepPainter sweep;
-    if (sweep.Prepare(lines.points, count, surface.width, surface.height)) {
+    if (swept) {
         SweepPainter::Colours colours;
         sweep.SetColours(lines.colors, colours);
         for (int32_t y = 0; y < surface.height; ++y) sweep.PaintRow(y, 0, surface.width, colours, surface.Row(y));

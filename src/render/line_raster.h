@@ -41,6 +41,12 @@ bool RasteriseLine(const PixelSurface& surface, LinePoint from, LinePoint to, ui
 // coordinate beyond kMaxPixelCoordinate.
 bool PaintLines(const PixelSurface& surface, const GradientLines& lines);
 
+class SweepPainter;
+// PaintLines with the sweep already readied: `swept` is what
+// sweep.Prepare(lines.points, lines.LineCount(), surface.width,
+// surface.height) gave, so that pictures sharing their lines prepare once.
+bool PaintLines(const PixelSurface& surface, const GradientLines& lines, const SweepPainter& sweep, bool swept);
+
 // Staircase rows (the lines' pixels step between rows every column or two)
 // take four colours at once with a byte shuffle where the processor has one
 // (SSSE3, asked at run time); off, or elsewhere, one at a time. Both give

@@ -263,6 +263,62 @@ TEST(ClsGradientDraw, WhatTheMemoryCannotTakeFallsBackOrFails) {
     }
 }
 
+TEST(ClsGradientDraw, LinesKeptFromTheLastDrawNeverShowAfterAChange) {
+    // One gradient draws the cases in turn, as a pass draws its pictures;
+    // each must come out as a gradient that never drew before draws it.
+    struct Case {
+        const char* what;
+        float angle;
+        int32_t w, h;
+        int32_t color1, color2;
+        bool pixels;  // the bitmap's memory can be written
+    } cases[] = {
+        {"first", 45, 60, 60, 0x00FFFFD0, 0x00400000, true},
+        {"same lines, other colours", 45, 60, 60, 0x000000FF, 0x00FF0000, true},
+        {"another width", 45, 61, 60, 0x000000FF, 0x00FF0000, true},
+        {"another height", 45, 61, 59, 0x000000FF, 0x00FF0000, true},
+        {"a hair's turn", 45.001f, 61, 59, 0x000000FF, 0x00FF0000, true},
+        {"through the pens", 135, 61, 59, 0x00123456, 0x00654321, false},
+        {"back in memory at that angle", 135, 61, 59, 0x00123456, 0x00654321, true},
+        {"steep", 100, 40, 70, 0x0000FF00, 0x00000000, true},
+        {"flat", 0, 40, 70, 0x0000FF00, 0x00000000, true},
+    };
+    // The fake's bitmap is as large as the client area.
+    class SizedGdi : public FakeGdi {
+    public:
+        bool OpenPixels(GdiHandle, PixelSurface& surface) override {
+            if (pixels.empty()) return false;
+            surface = {pixels.data(), right, bottom, right};
+            return true;
+        }
+    };
+    SizedGdi shared;
+    clsGradient kept(shared);
+    HandleTarget target(kWindow, kDc);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SizedGdi fresh;
+        clsGradient once(fresh);
+        for (auto* pair : {&shared, &fresh}) {
+            pair->right = c.w;
+            pair->bottom = c.h;
+            pair->pixels.assign(c.pixels ? static_cast<size_t>(c.w * c.h) : 0, 0);
+            pair->lineCount = 0;
+        }
+        for (clsGradient* g : {&kept, &once}) {
+            g->Angle(c.angle);
+            g->Color1(c.color1);
+            g->Color2(c.color2);
+            EXPECT_EQ(g->Draw(target), kTrue);
+        }
+        EXPECT_EQ(shared.lineCount, fresh.lineCount);
+        EXPECT_EQ(shared.position, fresh.position);
+        EXPECT_EQ(shared.penColors, fresh.penColors);
+        EXPECT_TRUE(shared.pixels == fresh.pixels);
+        shared.penColors.clear();
+    }
+}
+
 TEST(ClsGradientDraw, AGeometryOverflowDrawsNothingAndGivesFalse) {
     FakeGdi gdi;
     gdi.right = gdi.bottom = 2000000000;

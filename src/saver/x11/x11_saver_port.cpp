@@ -1,5 +1,7 @@
 #include "saver/x11/x11_saver_port.h"
 
+#include "saver/x11/put_plan.h"
+
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <X11/extensions/Xrandr.h>
@@ -591,9 +593,13 @@ void X11SaverPort::Present() {
     if (fullPut_) {
         Put(0, 0, width_, height_);
     } else {
+        std::vector<x11::PutRect> shown;
         for (const Picture& p : pictures_) {
-            if (p.exists) Put(p.x, p.y, p.size, p.size);
+            if (p.exists) shown.push_back({p.x, p.y, p.size, p.size});
         }
+        // Whole rows only pay through shared memory: a plain put sends its
+        // pixels over the connection, and the gaps with them.
+        for (const x11::PutRect& r : x11::PlanPuts(width_, height_, shown, shm_)) Put(r.x, r.y, r.width, r.height);
     }
     fullPut_ = false;
     dirty_ = false;
