@@ -13,7 +13,7 @@ namespace {
 
 // Runs shorter than this gain nothing from streaming: their partial cache
 // lines cost more than the lines streamed.
-constexpr int64_t kStreamFrom = 64;
+[[maybe_unused]] constexpr int64_t kStreamFrom = 64;
 
 }  // namespace
 

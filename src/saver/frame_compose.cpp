@@ -37,7 +37,7 @@ int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, b
     const int64_t width = std::max(frame.width, 0), height = std::max(frame.height, 0);
     if (frame.topRow == nullptr || width == 0 || height == 0) return 0;
     if (clearBackground) {
-        const uint32_t back = PixelOf(scene.backColor);
+        const uint32_t back = PixelOf(scene.backColor) | scene.highBits;
         for (int32_t y = 0; y < height; ++y) row_store::Fill(frame.Row(y), width, back);
     }
     const float angle = gradient::ReduceDegrees(scene.angle);
@@ -75,6 +75,10 @@ int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, b
                                      lines_.colors);
             if (swept) {
                 sweep_.SetColours(lines_.colors, colours_);
+                if (scene.highBits != 0) {
+                    for (uint32_t& c : colours_.forward) c |= scene.highBits;
+                    for (uint32_t& c : colours_.backward) c |= scene.highBits;
+                }
             } else {
                 picture_.resize(static_cast<size_t>(s) * static_cast<size_t>(s));
             }
@@ -85,6 +89,9 @@ int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, b
         // into a picture of their own and copied through the outline.
         const PixelSurface own{picture_.data(), s, s, s};
         if (!swept && !PaintLines(own, lines_)) continue;
+        if (!swept && scene.highBits != 0) {
+            for (uint32_t& c : picture_) c |= scene.highBits;
+        }
         const auto [y0, y1] = Clip(0, s, -static_cast<int64_t>(p.top), height - p.top);
         for (int64_t y = y0; y < y1; ++y) {
             const auto [a, b] = outline_[static_cast<size_t>(y)];

@@ -40,6 +40,9 @@ struct FrameScene {
     float angle = 0;
     PictureShape shape = PictureShape::Square;
     std::vector<FramePicture> pictures;
+    // Bits set in every pixel painted: 0xFF000000 gives a canvas's opaque
+    // alpha byte, so that its front end hands the frame over uncopied.
+    uint32_t highBits = 0;
 };
 
 // Per row of a size x size picture, the first and one-past-last column

@@ -167,6 +167,7 @@ bool FrameSaver::DrawPass(float angle, const std::array<int32_t, kPictureSlots>&
     scene.backColor = canvasOrder_ ? RedBlueExchanged(back_) : back_;
     scene.angle = angle;
     scene.shape = circles_ ? PictureShape::Circle : PictureShape::Square;
+    scene.highBits = canvasOrder_ ? 0xFF000000u : 0;
     for (int i = 0; i < countDrawn_; ++i) {
         const auto k = static_cast<size_t>(i);
         const Place& p = places_[k];

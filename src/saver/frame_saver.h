@@ -38,9 +38,10 @@ public:
     FrameSaver(const FrameSaver&) = delete;
     FrameSaver& operator=(const FrameSaver&) = delete;
 
-    // Pixels in the byte order of a browser's canvas (R, G, B, then an alpha
-    // byte left 0) instead of 0x00RRGGBB: the colours go to the compositor
-    // with red and blue exchanged, which every channel's blend treats alike.
+    // Pixels in the byte order of a browser's canvas (R, G, B, then an opaque
+    // alpha byte 255) instead of 0x00RRGGBB: the colours go to the compositor
+    // with red and blue exchanged, which every channel's blend treats alike,
+    // so that the page puts the frame's bytes as they are.
     void UseCanvasOrder(bool on) { canvasOrder_ = on; }
     // The clock reading every reseed takes from now on: a seed, or the time
     // of day in microseconds.

@@ -246,6 +246,44 @@ TEST(FrameComposer, RepaintsWithoutClearingAsWithClearing) {
     }
 }
 
+// A canvas's alpha byte: every pixel painted carries the bits, the colours
+// below them are the pixels painted without; what is not painted keeps what
+// it held.
+TEST(FrameComposer, SetsTheHighBitsInEveryPixelPainted) {
+    struct Case {
+        PictureShape shape;
+        bool clear;
+        uint32_t high;
+        float angle;
+    } cases[] = {{PictureShape::Square, true, 0xFF000000u, 33},
+                 {PictureShape::Circle, true, 0xFF000000u, 160},
+                 {PictureShape::Circle, false, 0xFF000000u, 250},
+                 {PictureShape::Square, false, 0x80000000u, 300}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.shape == PictureShape::Circle ? "circles" : "squares") +
+                     (c.clear ? ", cleared" : ", kept"));
+        const std::vector<FramePicture> pictures{At(-4, 3, 18, 0xFF00FF), At(8, -6, 22, 0x00FFFF), At(20, 12, 19)};
+        FrameScene plain{0x00405060, c.angle, c.shape, pictures};
+        FrameScene high = plain;
+        high.highBits = c.high;
+        Frame without(32, 26), with(32, 26);
+        FrameComposer composer;
+        composer.Compose(without.Surface(), plain, c.clear);
+        composer.Compose(with.Surface(), high, c.clear);
+        EXPECT_TRUE(with.Untouched());
+        int painted = 0;
+        for (int32_t y = 0; y < 26; ++y) {
+            for (int32_t x = 0; x < 32; ++x) {
+                const uint32_t kept = 0x00123456u;
+                const bool wasPainted = with.At(x, y) != kept;
+                painted += wasPainted ? 1 : 0;
+                ASSERT_EQ(with.At(x, y), wasPainted ? (without.At(x, y) | c.high) : kept) << x << "," << y;
+            }
+        }
+        EXPECT_GT(painted, c.clear ? 32 * 26 - 1 : 200);
+    }
+}
+
 TEST(PictureOutline, SpansOfSquaresAndCircles) {
     using Spans = std::vector<std::pair<int32_t, int32_t>>;
     struct Case {

@@ -231,6 +231,47 @@ test('running: a click between the circles goes on, a click on one ends it', asy
   await page.close();
 });
 
+test('running: leaving full screen the browser\'s way shows the start panel again', async () => {
+  const page = await open(PAGE_URL, { width: 800, height: 600 });
+  await page.click('#start');
+  await page.waitForFunction(() => window.lumvex.running() && document.fullscreenElement !== null);
+  await waitPasses(page, 2);
+  await page.evaluate(() => document.exitFullscreen());
+  await page.waitForFunction(() => !window.lumvex.running(), { timeout: 5000 });
+  assert.ok(await page.$eval('#panel', (p) => !p.hidden), 'the start panel is back');
+  assert.ok(await page.$eval('#saver', (c) => c.hidden), 'the canvas is gone');
+  assert.deepStrictEqual(page.lvxLog.errors, []);
+  await page.close();
+});
+
+test('hidden: a hidden tab draws nothing; the frame it keeps is lvx\'s for that pass', async () => {
+  const page = await open(`${PAGE_URL}?kiosk=1&seed=11&shape=circle`, { width: 500, height: 300 });
+  await page.waitForFunction(() => window.lumvex.running());
+  await waitPasses(page, 70);
+  // Another tab in front: this one is hidden, as when the user switches tabs.
+  const other = await browser.newPage();
+  await other.bringToFront();
+  assert.strictEqual(await page.evaluate(() => document.visibilityState), 'hidden');
+  const at = await passes(page);
+  await new Promise((r) => setTimeout(r, 300));
+  assert.strictEqual(await passes(page), at, 'no pass while hidden');
+  // Drawn pass by pass (only the pictures' squares each time), yet the same
+  // pixels as the native frame of that pass.
+  assert.strictEqual(differing(await canvasPng(page), lvxFrame(500, 300, 11, at, { shape: 1 })), 0);
+  await page.bringToFront();
+  await other.close();
+  await waitPasses(page, 3);
+  // A browser that still calls a hidden page's frames gets no pass either.
+  await page.evaluate(() => Object.defineProperty(document, 'hidden', { configurable: true, get: () => true }));
+  await new Promise((r) => setTimeout(r, 100));
+  const still = await passes(page);
+  await new Promise((r) => setTimeout(r, 300));
+  assert.strictEqual(await passes(page), still, 'no pass while the page says it is hidden');
+  assert.ok(await running(page));
+  assert.deepStrictEqual(page.lvxLog.errors, []);
+  await page.close();
+});
+
 test('kiosk: starts without a click, input never ends it', async () => {
   const page = await open(PAGE_URL + '?kiosk=1', { width: 640, height: 400 });
   await page.waitForFunction(() => window.lumvex.running());

@@ -160,7 +160,6 @@
   const panel = document.getElementById('panel');
   const ctx = canvas.getContext('2d', { alpha: false });
   let image = null;
-  const squares = [];
 
   function deviceSize() {
     const dpr = window.devicePixelRatio || 1;
@@ -180,15 +179,11 @@
       ctx.putImageData(image, 0, 0);
       return;
     }
+    // Only the pictures changed: their squares of the same image (the
+    // browser clips a square that reaches past the canvas).
     for (let i = 0; i < 12; ++i) {
       const size = M._lvx_picture(i, 2);
-      if (size <= 0) continue;
-      const from = M._lvx_square(i);
-      let square = squares[i];
-      if (!square || square.data.buffer !== HEAPU8.buffer || square.data.byteOffset !== from || square.width !== size) {
-        square = squares[i] = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, from, size * size * 4), size, size);
-      }
-      ctx.putImageData(square, M._lvx_picture(i, 0), M._lvx_picture(i, 1));
+      if (size > 0) ctx.putImageData(image, 0, 0, M._lvx_picture(i, 0), M._lvx_picture(i, 1), size, size);
     }
   }
 

@@ -24,11 +24,9 @@ struct Page {
     // holds them: stored, then the address's over them.
     std::array<std::string, web::kKeyCount> values;
     std::unique_ptr<FrameSaver> saver;
-    // The frame as the canvas takes it: R, G, B, A bytes; and each
-    // picture's square apart, so that a pass puts twelve small images
-    // (putting parts of one frame-sized image costs the browser far more).
-    std::vector<uint32_t> rgba;
-    std::array<std::vector<uint32_t>, kPictureSlots> squares;
+    // The frame, painted as the canvas takes it (R, G, B, A bytes), is put
+    // from the core's memory: whole after a change of layout or background,
+    // else only the pictures' squares.
     bool wholePending = true;
     // Bytes handed over by the script (an imported file), and bytes back.
     std::string input;
@@ -39,27 +37,6 @@ struct Page {
 Page& ThePage() {
     static Page page;
     return page;
-}
-
-// The frame is painted in the canvas's byte order already: only the alpha
-// byte is set here.
-uint32_t Rgba(uint32_t pixel) { return pixel | 0xFF000000u; }
-
-// Picture i's square of the frame into its own buffer; what lies outside
-// the frame is never shown (the canvas clips it).
-void CopySquare(Page& page, int index, int32_t left, int32_t top, int32_t size) {
-    const FrameSaver& s = *page.saver;
-    std::vector<uint32_t>& square = page.squares[static_cast<size_t>(index)];
-    square.resize(static_cast<size_t>(size) * static_cast<size_t>(size));
-    const int32_t x0 = std::max(left, 0), y0 = std::max(top, 0);
-    const int32_t x1 = std::min(left + size, s.Width()), y1 = std::min(top + size, s.Height());
-    if (x0 >= x1) return;
-    const uint32_t* frame = s.Frame().data();
-    for (int32_t y = y0; y < y1; ++y) {
-        const uint32_t* from = frame + static_cast<size_t>(y) * static_cast<size_t>(s.Width()) + x0;
-        uint32_t* to = square.data() + static_cast<size_t>(y - top) * static_cast<size_t>(size) + (x0 - left);
-        std::transform(from, from + (x1 - x0), to, Rgba);
-    }
 }
 
 // Notes what the last drawing changed.
@@ -144,7 +121,6 @@ EMSCRIPTEN_KEEPALIVE int lvx_start(int width, int height, unsigned clockHigh, un
     page.saver = std::make_unique<FrameSaver>(s, width, height);
     page.saver->UseCanvasOrder(true);
     page.saver->SetClock((uint64_t{clockHigh} << 32) | clockLow);
-    page.rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
     page.saver->Start();
     page.wholePending = true;
     return 1;
@@ -196,7 +172,6 @@ EMSCRIPTEN_KEEPALIVE int lvx_resize(int width, int height) {
     if (!page.saver || width < 1 || height < 1 || width > kMaxFrameSide || height > kMaxFrameSide) return 0;
     const Settings s = web::SettingsFor(page.values, width);
     page.saver->Resize(width, height, s.PictureSize);
-    page.rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
     page.wholePending = true;
     return 1;
 }
@@ -224,30 +199,21 @@ EMSCRIPTEN_KEEPALIVE int lvx_ended() {
     return !s || s->Ended() ? 1 : 0;
 }
 
-// Brings the canvas bytes up to date with the frame. Returns 1 when the
-// whole frame changed (lvx_rgba), 0 when only the pictures' squares did
-// (lvx_square and lvx_picture), -1 when there is no frame.
+// What changed in the frame (lvx_rgba) since the last call: 1 the whole
+// frame, 0 only the pictures' squares (lvx_picture), -1 there is no frame.
 EMSCRIPTEN_KEEPALIVE int lvx_present() {
     Page& page = ThePage();
     if (!page.saver) return -1;
     if (page.wholePending) {
-        const std::vector<uint32_t>& frame = page.saver->Frame();
-        std::transform(frame.begin(), frame.end(), page.rgba.begin(), Rgba);
         page.wholePending = false;
         return 1;
-    }
-    for (int i = 0; i < kPictureSlots; ++i) {
-        if (auto p = page.saver->PictureAt(i); p && p->size > 0) CopySquare(page, i, p->left, p->top, p->size);
     }
     return 0;
 }
 
-EMSCRIPTEN_KEEPALIVE const uint32_t* lvx_rgba() { return ThePage().rgba.data(); }
-
-// Picture i's square as R, G, B, A bytes, lvx_picture(i, 2) pixels a side.
-EMSCRIPTEN_KEEPALIVE const uint32_t* lvx_square(int index) {
-    if (index < 0 || index >= kPictureSlots) return nullptr;
-    return ThePage().squares[static_cast<size_t>(index)].data();
+EMSCRIPTEN_KEEPALIVE const uint32_t* lvx_rgba() {
+    const auto& s = ThePage().saver;
+    return s ? s->Frame().data() : nullptr;
 }
 
 // Picture i's square as left, top and size (part 0, 1, 2); size 0 when it is
