@@ -59,7 +59,13 @@ while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); d
 export DISPLAY=":$n"
 as_user "${BASE_ENV[@]}" Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB=$!
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+# Ready when a client of the test user's is served, not when the socket
+# appears: a client that comes too early fails, and the daemon with it.
+for _ in $(seq 1 200); do
+  as_user DISPLAY="$DISPLAY" xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+as_user DISPLAY="$DISPLAY" xdpyinfo >/dev/null 2>&1 || { echo "hack_x11: Xvfb $DISPLAY never answered"; echo "hack_x11: 0 passed, 1 failed"; exit 1; }
 
 passed=0
 failed=0
@@ -145,11 +151,17 @@ programs:	lumvex-k47 --root -background #204060 -interval 60
 CONF
 [ -n "$RUN_USER" ] && chown "$RUN_USER" "$HOMEDIR/.xscreensaver"
 shm_before=$(shm_count)
-as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xscreensaver -no-splash >"$WORK/daemon.log" 2>&1 &
-DAEMON=$!
-for _ in $(seq 1 100); do
-  as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xscreensaver-command -version >/dev/null 2>&1 && break
-  sleep 0.1
+# The daemon is started once more if it has not answered within 15 s (its
+# log is shown then).
+for start in 1 2; do
+  as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xscreensaver -no-splash -verbose >>"$WORK/daemon.log" 2>&1 &
+  DAEMON=$!
+  for _ in $(seq 1 150); do
+    as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xscreensaver-command -version >/dev/null 2>&1 && break 2
+    sleep 0.1
+  done
+  echo "  the daemon did not answer within 15 s (start $start):"; tail -5 "$WORK/daemon.log" | sed 's/^/    /'
+  stop "$DAEMON"; wait "$DAEMON" 2>/dev/null
 done
 # A daemon that has only just started may let the first request pass (seen
 # once on a fresh machine): asked again, up to three times. Its replies are
@@ -194,7 +206,10 @@ for _ in $(seq 1 50); do
   [ -n "$top" ] && break; sleep 0.1
 done
 # The logo widget's own window covers the top-level one: draw into that.
-wid=$(as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" xwininfo -tree -id "$top" 2>/dev/null | awk '/child/ {getline; print $1; exit}')
+# (Without a window, xwininfo would wait for a click for ever.)
+[ -n "$top" ] && wid=$(as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" timeout 10 xwininfo -tree -id "$top" 2>/dev/null |
+                       awk '/child/ {getline; print $1; exit}')
+[ -n "$wid" ] || bad "300 x 200 window: xlogo's window did not appear"
 shm_before=$(shm_count)
 as_user "${BASE_ENV[@]}" DISPLAY="$DISPLAY" "$WORK/bin/lumvex-k47" -window-id "$wid" -background '#400020' -shape circle \
   >"$WORK/small.log" 2>&1 &
