@@ -66,13 +66,20 @@ bool g_wideGather = true;
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define LVX_WIDE_GATHER 1
 // Group g's four pixels: table[base + least[g] .. + 3] shuffled by shuffle[g].
+// Streamed (out 16-byte aligned) past the cache, as row_store writes long
+// runs, or stored plainly.
 __attribute__((target("ssse3"))) void GatherSsse3(const uint32_t* table, int64_t base, const int32_t* least,
                                                    const std::array<uint8_t, 16>* shuffle, int64_t groups,
-                                                   uint32_t* out) {
+                                                   uint32_t* out, bool stream) {
     for (int64_t g = 0; g < groups; ++g) {
-        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
+        const __m128i colours = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
         const __m128i order = _mm_loadu_si128(reinterpret_cast<const __m128i*>(shuffle[g].data()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * g), _mm_shuffle_epi8(four, order));
+        const __m128i pixels = _mm_shuffle_epi8(colours, order);
+        if (stream) {
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out + 4 * g), pixels);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * g), pixels);
+        }
     }
 }
 #endif
@@ -91,11 +98,11 @@ bool SweepPainter::WideGather() {
 }
 
 void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
-                                int64_t groups, uint32_t* out) {
+                                int64_t groups, uint32_t* out, bool stream) {
 #if defined(LVX_WIDE_GATHER)
-    GatherSsse3(table, base, least, shuffle, groups, out);
+    GatherSsse3(table, base, least, shuffle, groups, out, stream);
 #else
-    (void)table, (void)base, (void)least, (void)shuffle, (void)groups, (void)out;
+    (void)table, (void)base, (void)least, (void)shuffle, (void)groups, (void)out, (void)stream;
 #endif
 }
 
@@ -156,15 +163,17 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
         for (size_t i = 0; i < pixelRows_.size(); ++i) {
             offsets_[i] = static_cast<int32_t>(pixelRows_[0] - pixelRows_[i]);
         }
-        row_.resize(pixelRows_.size());
         // Four columns at a time: their offsets lie within 3 of the group's
         // least, so their colours are four neighbouring table entries read
         // at once and shuffled into place.
-        const size_t groups = pixelRows_.size() / 4;
+        groupStart_ = (4 - firstColumn_ % 4) % 4;
+        const size_t groups = pixelRows_.size() > static_cast<size_t>(groupStart_)
+                                  ? (pixelRows_.size() - static_cast<size_t>(groupStart_)) / 4
+                                  : 0;
         groupLeast_.resize(groups);
         groupShuffle_.resize(groups);
         for (size_t g = 0; g < groups; ++g) {
-            const int32_t* o = offsets_.data() + 4 * g;
+            const int32_t* o = offsets_.data() + groupStart_ + 4 * g;
             const int32_t least = std::min(std::min(o[0], o[1]), std::min(o[2], o[3]));
             groupLeast_[g] = least;
             for (int k = 0; k < 4; ++k) {
@@ -279,18 +288,21 @@ void SweepPainter::PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64
     const uint32_t* table = step_.y > 0 ? c.forward.data() : c.backward.data();
     const int64_t base = step_.y > 0 ? y - pixelRows_[0] : count_ - 1 - pixelRows_[0] + y;
     const int32_t* offsets = offsets_.data();
-    // Gathered into a row of its own, which stays in the cache, and then
-    // written out in one run.
-    uint32_t* gathered = row_.data();
+    // Straight into the row: column firstColumn_ + i is gathered[i - i0].
+    uint32_t* gathered = out + (firstColumn_ + i0 - from);
     auto i = i0;
     if (WideGather()) {
-        for (; i < i1 && i % 4 != 0; ++i) gathered[i - i0] = table[base + offsets[i]];
+        for (; i < i1 && (i < groupStart_ || (i - groupStart_) % 4 != 0); ++i) gathered[i - i0] = table[base + offsets[i]];
         const int64_t groups = (i1 - i) / 4;
-        GatherGroups(table, base, groupLeast_.data() + i / 4, groupShuffle_.data() + i / 4, groups, gathered + (i - i0));
-        i += 4 * groups;
+        if (groups > 0) {
+            const int64_t first = (i - groupStart_) / 4;
+            uint32_t* to = gathered + (i - i0);
+            const bool stream = row_store::Streams() && (reinterpret_cast<uintptr_t>(to) & 15) == 0;
+            GatherGroups(table, base, groupLeast_.data() + first, groupShuffle_.data() + first, groups, to, stream);
+            i += 4 * groups;
+        }
     }
     for (; i < i1; ++i) gathered[i - i0] = table[base + offsets[i]];
-    row_store::Copy(out + (firstColumn_ + i0 - from), gathered, i1 - i0);
 }
 
 void SweepPainter::PaintRun(uint32_t* out, int64_t from, int64_t to, Span run, const Colours& c) const {

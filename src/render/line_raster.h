@@ -75,8 +75,7 @@ public:
     void SetColours(const std::vector<int32_t>& colors, Colours& c) const;
     // Writes what drawing the lines one after the other leaves in row y,
     // columns [from, to) (clipped to the area), into out[0 .. to - from);
-    // columns no line crosses are left as they are. Not for two threads at
-    // once on one painter (it gathers rows in memory of its own).
+    // columns no line crosses are left as they are.
     void PaintRow(int32_t y, int32_t from, int32_t to, const Colours& c, uint32_t* out) const;
 
 private:
@@ -96,7 +95,7 @@ private:
     void PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64_t y, const Colours& c) const;
     static bool WideGather();
     static void GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
-                             int64_t groups, uint32_t* out);
+                             int64_t groups, uint32_t* out, bool stream);
 
     bool ready_ = false;
     line_walk::Walk first_;
@@ -110,9 +109,12 @@ private:
     bool staircase_ = false;
     bool rising_ = false;
     std::vector<int32_t> offsets_;       // staircase: row(first column) - row(column)
+    // staircase: groups of four columns start at this column index, the first
+    // whose x is a multiple of four, so that their pixels can be stored
+    // whole into 16-byte aligned rows
+    int64_t groupStart_ = 0;
     std::vector<int32_t> groupLeast_;    // staircase: per four columns, their least offset
     std::vector<std::array<uint8_t, 16>> groupShuffle_;  // and the bytes of their four colours from there
-    mutable std::vector<uint32_t> row_;  // staircase: one row gathered before it is written out
 };
 
 }  // namespace lvx

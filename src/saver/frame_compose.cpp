@@ -34,11 +34,23 @@ std::vector<std::pair<int32_t, int32_t>> PictureOutline(int32_t size, PictureSha
 }
 
 int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, bool clearBackground) {
-    const int64_t width = std::max(frame.width, 0), height = std::max(frame.height, 0);
-    if (frame.topRow == nullptr || width == 0 || height == 0) return 0;
+    whole_.assign(1, FrameRegion{frame, 0, 0});
+    return ComposeRegions(whole_, scene, clearBackground);
+}
+
+int FrameComposer::ComposeRegions(const std::vector<FrameRegion>& regions, const FrameScene& scene,
+                                  bool clearBackground) {
+    // The regions worth painting: with memory and pixels.
+    const auto usable = [](const FrameRegion& r) {
+        return r.surface.topRow != nullptr && r.surface.width > 0 && r.surface.height > 0;
+    };
+    if (std::none_of(regions.begin(), regions.end(), usable)) return 0;
     if (clearBackground) {
         const uint32_t back = PixelOf(scene.backColor) | scene.highBits;
-        for (int32_t y = 0; y < height; ++y) row_store::Fill(frame.Row(y), width, back);
+        for (const FrameRegion& r : regions) {
+            if (!usable(r)) continue;
+            for (int32_t y = 0; y < r.surface.height; ++y) row_store::Fill(r.surface.Row(y), r.surface.width, back);
+        }
     }
     const float angle = gradient::ReduceDegrees(scene.angle);
     // The lines depend on the size and the angle alone: planned once for all
@@ -51,9 +63,12 @@ int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, b
         const FramePicture& p = *it;
         const int32_t s = p.size;
         if (s <= 1) continue;
-        // Wholly outside the frame: nothing to paint.
-        if (static_cast<int64_t>(p.left) + s <= 0 || p.left >= width || static_cast<int64_t>(p.top) + s <= 0 ||
-            p.top >= height) {
+        // The regions the picture reaches into; none, and there is nothing to paint.
+        const auto reaches = [&p, s](const FrameRegion& r) {
+            return static_cast<int64_t>(p.left) + s > r.x && p.left < static_cast<int64_t>(r.x) + r.surface.width &&
+                   static_cast<int64_t>(p.top) + s > r.y && p.top < static_cast<int64_t>(r.y) + r.surface.height;
+        };
+        if (std::none_of(regions.begin(), regions.end(), [&](const FrameRegion& r) { return usable(r) && reaches(r); })) {
             ++painted;
             continue;
         }
@@ -92,17 +107,22 @@ int FrameComposer::Compose(const PixelSurface& frame, const FrameScene& scene, b
         if (!swept && scene.highBits != 0) {
             for (uint32_t& c : picture_) c |= scene.highBits;
         }
-        const auto [y0, y1] = Clip(0, s, -static_cast<int64_t>(p.top), height - p.top);
-        for (int64_t y = y0; y < y1; ++y) {
-            const auto [a, b] = outline_[static_cast<size_t>(y)];
-            const auto [x0, x1] = Clip(a, b, -static_cast<int64_t>(p.left), width - p.left);
-            if (x0 >= x1) continue;
-            uint32_t* out = frame.Row(static_cast<int32_t>(p.top + y)) + (p.left + x0);
-            if (swept) {
-                sweep_.PaintRow(static_cast<int32_t>(y), static_cast<int32_t>(x0), static_cast<int32_t>(x1), colours_,
-                                out);
-            } else {
-                row_store::Copy(out, own.Row(static_cast<int32_t>(y)) + x0, x1 - x0);
+        for (const FrameRegion& r : regions) {
+            if (!usable(r) || !reaches(r)) continue;
+            // The picture's own coordinates of the region's part of it.
+            const int64_t left = static_cast<int64_t>(p.left) - r.x, top = static_cast<int64_t>(p.top) - r.y;
+            const auto [y0, y1] = Clip(0, s, -top, r.surface.height - top);
+            for (int64_t y = y0; y < y1; ++y) {
+                const auto [a, b] = outline_[static_cast<size_t>(y)];
+                const auto [x0, x1] = Clip(a, b, -left, r.surface.width - left);
+                if (x0 >= x1) continue;
+                uint32_t* out = r.surface.Row(static_cast<int32_t>(top + y)) + (left + x0);
+                if (swept) {
+                    sweep_.PaintRow(static_cast<int32_t>(y), static_cast<int32_t>(x0), static_cast<int32_t>(x1),
+                                    colours_, out);
+                } else {
+                    row_store::Copy(out, own.Row(static_cast<int32_t>(y)) + x0, x1 - x0);
+                }
             }
         }
         ++painted;

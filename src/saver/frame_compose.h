@@ -50,6 +50,15 @@ struct FrameScene {
 // whose centres lie inside the circle inscribed in (0, 0)-(size, size).
 std::vector<std::pair<int32_t, int32_t>> PictureOutline(int32_t size, PictureShape shape);
 
+// A part of the frame kept in memory of its own: frame pixel (x + u, y + v)
+// is surface pixel (u, v). A front end that puts the pictures one by one
+// keeps one region per picture, each in rows of its own width.
+struct FrameRegion {
+    PixelSurface surface;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
 // Paints scenes into a frame of 32-bit pixels (0x00RRGGBB, PixelSurface's
 // layout, either row order), each picture's rows straight into the frame
 // as far as they show. Holds only scratch memory between calls; the lines
@@ -67,6 +76,11 @@ public:
     // colours. Returns the number of pictures painted; a picture whose
     // gradient cannot be planned (a size beyond any screen) is left out.
     int Compose(const PixelSurface& frame, const FrameScene& scene, bool clearBackground);
+    // The same for the parts of a frame the regions hold, each painted as
+    // Compose paints the frame there and nothing outside it; where regions
+    // overlap each gets the same pixels. The lines and each picture's
+    // colours are worked out once for all the regions.
+    int ComposeRegions(const std::vector<FrameRegion>& regions, const FrameScene& scene, bool clearBackground);
 
 private:
     GradientLines lines_;
@@ -74,6 +88,7 @@ private:
     SweepPainter::Colours colours_;
     std::vector<std::pair<int32_t, int32_t>> outline_;
     std::vector<uint32_t> picture_;
+    std::vector<FrameRegion> whole_;
 };
 
 }  // namespace lvx

@@ -195,6 +195,63 @@ TEST(FrameComposer, RandomScenesAgainstThePixelByPixelFrame) {
     }
 }
 
+// The frame cut into regions, one per picture as the X11 hack keeps them
+// plus random ones, overlapping: each region holds the frame's pixels there,
+// painted whole and then painted again at another angle without clearing.
+TEST(FrameComposer, RegionsHoldTheFramesPixels) {
+    std::mt19937 random(1913);
+    for (int round = 0; round < 60; ++round) {
+        const int32_t w = 10 + static_cast<int32_t>(random() % 50), h = 10 + static_cast<int32_t>(random() % 50);
+        FrameScene scene{static_cast<int32_t>(random() & 0xFFFFFF), static_cast<float>(random() % 360),
+                         round % 2 == 0 ? PictureShape::Square : PictureShape::Circle, {}};
+        const int32_t size = 2 + static_cast<int32_t>(random() % 30);
+        for (int i = 0; i < 1 + static_cast<int>(random() % 5); ++i) {
+            scene.pictures.push_back(At(static_cast<int32_t>(random() % (w + size)) - size,
+                                        static_cast<int32_t>(random() % (h + size)) - size, size,
+                                        static_cast<int32_t>(random() & 0xFFFFFF),
+                                        static_cast<int32_t>(random() & 0xFFFFFF)));
+        }
+        struct Rect {
+            int32_t x0, y0, x1, y1;
+        };
+        std::vector<Rect> rects;
+        for (const FramePicture& p : scene.pictures) {
+            rects.push_back({std::max(p.left, 0), std::max(p.top, 0), std::min(p.left + size, w), std::min(p.top + size, h)});
+        }
+        for (int i = 0; i < 2; ++i) {
+            const auto x0 = static_cast<int32_t>(random() % w), y0 = static_cast<int32_t>(random() % h);
+            rects.push_back({x0, y0, x0 + 1 + static_cast<int32_t>(random() % (w - x0)),
+                             y0 + 1 + static_cast<int32_t>(random() % (h - y0))});
+        }
+        std::vector<Frame> memory;
+        std::vector<FrameRegion> regions;
+        for (const Rect& r : rects) {
+            if (r.x0 >= r.x1 || r.y0 >= r.y1) continue;
+            memory.emplace_back(r.x1 - r.x0, r.y1 - r.y0, round % 3 == 0);
+        }
+        size_t next = 0;
+        for (const Rect& r : rects) {
+            if (r.x0 < r.x1 && r.y0 < r.y1) regions.push_back({memory[next++].Surface(), r.x0, r.y0});
+        }
+        FrameComposer composer;
+        for (const bool clear : {true, false}) {
+            if (!clear) scene.angle += 97;
+            composer.ComposeRegions(regions, scene, clear);
+            const std::vector<uint32_t> expected = Expected(w, h, scene);
+            for (size_t k = 0; k < regions.size(); ++k) {
+                const FrameRegion& r = regions[k];
+                ASSERT_TRUE(memory[k].Untouched()) << "round " << round << ", region " << k;
+                for (int32_t v = 0; v < r.surface.height; ++v) {
+                    for (int32_t u = 0; u < r.surface.width; ++u) {
+                        ASSERT_EQ(memory[k].At(u, v), expected[static_cast<size_t>(r.y + v) * w + (r.x + u)])
+                            << "round " << round << ", region " << k << " at (" << u << ", " << v << ")";
+                    }
+                }
+            }
+        }
+    }
+}
+
 // The saver's own layout where pictures are taller than their cells: along
 // x = 240 each row's picture hides the top of the one below it.
 TEST(FrameComposer, StacksTheSaversPicturesAsTheWindowsProgramDoes) {

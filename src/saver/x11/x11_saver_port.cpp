@@ -444,6 +444,7 @@ bool X11SaverPort::MakeFrame(std::string& error) {
 }
 
 void X11SaverPort::FreeFrame() {
+    FreeTiles();
     frame_ = {};
     composed_ = {};
     if (image_ == nullptr) return;
@@ -547,7 +548,12 @@ bool X11SaverPort::DrawPass(float angle, const std::array<int32_t, kPictureSlots
     }
     // The background only when something moved or changed colour: otherwise
     // the pictures cover exactly what they covered in the last pass.
-    if (frame_.topRow != nullptr) composer_.Compose(frame_, scene_, needFill_);
+    if (needFill_) MakeTiles();
+    if (!tiles_.empty()) {
+        composer_.ComposeRegions(regions_, scene_, needFill_);
+    } else if (frame_.topRow != nullptr) {
+        composer_.Compose(frame_, scene_, needFill_);
+    }
     needFill_ = false;
     dirty_ = true;
     return true;
@@ -560,38 +566,116 @@ void X11SaverPort::Fill() {
     composer_.Compose(frame_, empty, true);
 }
 
+void X11SaverPort::FreeTiles() {
+    for (Tile& t : tiles_) {
+        if (t.image == nullptr) continue;
+        // The memory is the frame's: only the header goes.
+        t.image->data = nullptr;
+        XDestroyImage(t.image);
+    }
+    tiles_.clear();
+    regions_.clear();
+}
+
+void X11SaverPort::MakeTiles() {
+    FreeTiles();
+    if (image_ == nullptr || frame_.topRow == nullptr) return;
+    const bool native = composed_.empty();
+    uint32_t* painted = native ? reinterpret_cast<uint32_t*>(image_->data) : composed_.data();
+    const size_t pixelRoom = static_cast<size_t>(frame_.width) * static_cast<size_t>(frame_.height);
+    const size_t byteRoom = static_cast<size_t>(image_->bytes_per_line) * static_cast<size_t>(image_->height);
+    size_t pixels = 0, bytes = 0;
+    for (const Picture& p : pictures_) {
+        if (!p.exists || p.size <= 1) continue;
+        const int64_t x0 = std::max<int64_t>(p.x, 0), y0 = std::max<int64_t>(p.y, 0);
+        const int64_t x1 = std::min<int64_t>(static_cast<int64_t>(p.x) + p.size, width_);
+        const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(p.y) + p.size, height_);
+        if (x0 >= x1 || y0 >= y1) continue;
+        const auto w = static_cast<int32_t>(x1 - x0), h = static_cast<int32_t>(y1 - y0);
+        XImage* image = shm_ ? XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr,
+                                               &shmInfo_, static_cast<unsigned>(w), static_cast<unsigned>(h))
+                             : XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
+                                            static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
+        if (image == nullptr) return FreeTiles();
+        tiles_.push_back({static_cast<int32_t>(x0), static_cast<int32_t>(y0), w, h, image});
+        const size_t area = static_cast<size_t>(w) * static_cast<size_t>(h);
+        const size_t imageBytes = static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(h);
+        // Pictures larger than the frame's memory together, or an image row
+        // that is not the painted row: the frame is put whole instead.
+        if (pixels + area > pixelRoom || bytes + imageBytes > byteRoom ||
+            (native && static_cast<size_t>(image->bytes_per_line) != 4 * static_cast<size_t>(w))) {
+            return FreeTiles();
+        }
+        image->data = image_->data + bytes;
+        regions_.push_back({PixelSurface{painted + pixels, w, h, w}, static_cast<int32_t>(x0), static_cast<int32_t>(y0)});
+        pixels += area;
+        bytes += imageBytes;
+    }
+}
+
+void X11SaverPort::FillAroundTiles() {
+    Region around = XCreateRegion();
+    XRectangle whole{0, 0, static_cast<unsigned short>(std::min(width_, 65535)),
+                     static_cast<unsigned short>(std::min(height_, 65535))};
+    XUnionRectWithRegion(&whole, around, around);
+    for (const Tile& t : tiles_) {
+        Region tile = XCreateRegion();
+        XRectangle r{static_cast<short>(t.x), static_cast<short>(t.y), static_cast<unsigned short>(t.width),
+                     static_cast<unsigned short>(t.height)};
+        XUnionRectWithRegion(&r, tile, tile);
+        XSubtractRegion(around, tile, around);
+        XDestroyRegion(tile);
+    }
+    XSetRegion(display_, gc_, around);
+    XSetForeground(display_, gc_, pixels_(PixelOf(back_)));
+    XFillRectangle(display_, window_, gc_, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_));
+    XSetClipMask(display_, gc_, None);
+    XDestroyRegion(around);
+}
+
 void X11SaverPort::Put(int32_t x, int32_t y, int32_t w, int32_t h) {
     x = std::max(x, 0);
     y = std::max(y, 0);
     w = std::min(w, width_ - x);
     h = std::min(h, height_ - y);
     if (w <= 0 || h <= 0) return;
+    PutRows(image_, frame_.topRow, static_cast<int32_t>(frame_.rowStep), x, y, x, y, w, h);
+}
+
+void X11SaverPort::PutRows(XImage* image, const uint32_t* painted, int32_t stride, int32_t srcX, int32_t srcY,
+                           int32_t dstX, int32_t dstY, int32_t w, int32_t h) {
     if (!composed_.empty()) {
         // Into the visual's pixels, as far as the put reaches.
-        const bool host = image_->byte_order == HostByteOrder();
-        for (int32_t row = y; row < y + h; ++row) {
-            const uint32_t* from = frame_.Row(row) + x;
-            char* line = image_->data + static_cast<std::ptrdiff_t>(row) * image_->bytes_per_line;
-            if (host && image_->bits_per_pixel == 32) {
-                pixels_.Row(from, reinterpret_cast<uint32_t*>(line) + x, w);
-            } else if (host && image_->bits_per_pixel == 16) {
-                pixels_.Row(from, reinterpret_cast<uint16_t*>(line) + x, w);
+        const bool host = image->byte_order == HostByteOrder();
+        for (int32_t row = srcY; row < srcY + h; ++row) {
+            const uint32_t* from = painted + static_cast<std::ptrdiff_t>(row) * stride + srcX;
+            char* line = image->data + static_cast<std::ptrdiff_t>(row) * image->bytes_per_line;
+            if (host && image->bits_per_pixel == 32) {
+                pixels_.Row(from, reinterpret_cast<uint32_t*>(line) + srcX, w);
+            } else if (host && image->bits_per_pixel == 16) {
+                pixels_.Row(from, reinterpret_cast<uint16_t*>(line) + srcX, w);
             } else {
-                for (int32_t i = 0; i < w; ++i) XPutPixel(image_, x + i, row, pixels_(from[i]));
+                for (int32_t i = 0; i < w; ++i) XPutPixel(image, srcX + i, row, pixels_(from[i]));
             }
         }
     }
     const auto uw = static_cast<unsigned>(w), uh = static_cast<unsigned>(h);
     if (shm_) {
-        XShmPutImage(display_, window_, gc_, image_, x, y, x, y, uw, uh, False);
+        XShmPutImage(display_, window_, gc_, image, srcX, srcY, dstX, dstY, uw, uh, False);
     } else {
-        XPutImage(display_, window_, gc_, image_, x, y, x, y, uw, uh);
+        XPutImage(display_, window_, gc_, image, srcX, srcY, dstX, dstY, uw, uh);
     }
 }
 
 void X11SaverPort::Present() {
     if (closed_ || image_ == nullptr) return;
-    if (fullPut_) {
+    if (!tiles_.empty()) {
+        if (fullPut_) FillAroundTiles();
+        for (size_t i = 0; i < tiles_.size(); ++i) {
+            const Tile& t = tiles_[i];
+            PutRows(t.image, regions_[i].surface.topRow, t.width, 0, 0, t.x, t.y, t.width, t.height);
+        }
+    } else if (fullPut_) {
         Put(0, 0, width_, height_);
     } else {
         std::vector<x11::PutRect> shown;

@@ -133,10 +133,27 @@ private:
         bool ellipse = false;
     };
 
+    // A picture's part of the window, composed in rows of its own width in
+    // the frame's memory and put from an image of its own over that memory.
+    struct Tile {
+        int32_t x = 0, y = 0, width = 0, height = 0;
+        XImage* image = nullptr;
+    };
+
     bool MakeFrame(std::string& error);
     void FreeFrame();
     void Fill();
     void Put(int32_t x, int32_t y, int32_t w, int32_t h);
+    // Lays the frame's memory out as one tile per picture shown, when they
+    // fit in it; otherwise (or after FreeFrame) the frame is the window's.
+    void MakeTiles();
+    void FreeTiles();
+    // Puts rows of pixels the compositor painted (stride in pixels) from
+    // the image to the window, turned into the visual's pixels on the way.
+    void PutRows(XImage* image, const uint32_t* painted, int32_t stride, int32_t srcX, int32_t srcY, int32_t dstX,
+                 int32_t dstY, int32_t w, int32_t h);
+    // The background everywhere outside the tiles.
+    void FillAroundTiles();
     void Present();
     void Resized(int32_t w, int32_t h);
     void ReportFps();
@@ -168,6 +185,12 @@ private:
     FrameScene scene_;
     PixelSurface frame_;
     std::vector<uint32_t> composed_;
+    // Pictures put one by one from memory of their own rows, as a fill of
+    // the same pixels would be: writing them costs what their pixels cost,
+    // and the server copies each with one memcpy per row. Empty: the frame
+    // is composed and put whole (pictures too large for its memory).
+    std::vector<Tile> tiles_;
+    std::vector<FrameRegion> regions_;
     VisualPixels pixels_;
     // The frame must be filled with the background before the next pictures
     // are drawn into it / must be put whole.
