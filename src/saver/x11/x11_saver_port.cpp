@@ -578,6 +578,9 @@ void X11SaverPort::FreeTiles() {
 }
 
 void X11SaverPort::MakeTiles() {
+    // The server may not have read the last puts from this memory yet: laid
+    // out anew, it would read the new layout's pixels into the old places.
+    if (shm_) XSync(display_, False);
     FreeTiles();
     if (image_ == nullptr || frame_.topRow == nullptr) return;
     const bool native = composed_.empty();
