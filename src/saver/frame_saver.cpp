@@ -57,6 +57,7 @@ void FrameSaver::Resize(int32_t width, int32_t height, int16_t pictureSize) {
     width_ = width;
     height_ = height;
     frame_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
+    regions_.clear();
     layoutChanged_ = true;
     saver_.Screen_Resized(static_cast<int16_t>(width_), static_cast<int16_t>(height_), pictureSize);
     // The new frame shows at once, not a pass later.
@@ -181,11 +182,43 @@ bool FrameSaver::DrawPass(float angle, const std::array<int32_t, kPictureSlots>&
         picture.color2 = canvasOrder_ ? RedBlueExchanged(color2[k]) : color2[k];
         scene.pictures.push_back(picture);
     }
-    PixelSurface surface{frame_.data(), width_, height_, width_};
     wholeDrawn_ = layoutChanged_;
-    composer_.Compose(surface, scene, layoutChanged_);
+    if (layoutChanged_) MakeRegions();
+    if (!regions_.empty()) {
+        composer_.ComposeRegions(regions_, scene, layoutChanged_);
+    } else {
+        composer_.Compose(PixelSurface{frame_.data(), width_, height_, width_}, scene, layoutChanged_);
+    }
     layoutChanged_ = false;
     return true;
+}
+
+void FrameSaver::MakeRegions() {
+    regions_.clear();
+    if (!useRegions_) return;
+    size_t used = 0;
+    for (int i = 0; i < countDrawn_; ++i) {
+        const Place& p = places_[static_cast<size_t>(i)];
+        if (!p.shown || p.size <= 1) continue;
+        const int64_t x0 = std::max(p.left, 0), y0 = std::max(p.top, 0);
+        const int64_t x1 = std::min<int64_t>(static_cast<int64_t>(p.left) + p.size, width_);
+        const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(p.top) + p.size, height_);
+        if (x0 >= x1 || y0 >= y1) continue;
+        const auto area = static_cast<size_t>((x1 - x0) * (y1 - y0));
+        // Pictures larger than the frame together: the frame is drawn whole.
+        if (used + area > frame_.size()) {
+            regions_.clear();
+            return;
+        }
+        const auto w = static_cast<int32_t>(x1 - x0);
+        regions_.push_back({PixelSurface{frame_.data() + used, w, static_cast<int32_t>(y1 - y0), w},
+                            static_cast<int32_t>(x0), static_cast<int32_t>(y0)});
+        used += area;
+    }
+}
+
+uint32_t FrameSaver::BackgroundPixel() const {
+    return canvasOrder_ ? PixelOf(RedBlueExchanged(back_)) | 0xFF000000u : PixelOf(back_);
 }
 
 bool FrameSaver::ReadCursor(int32_t& x, int32_t& y) {

@@ -43,6 +43,16 @@ public:
     // with red and blue exchanged, which every channel's blend treats alike,
     // so that the page puts the frame's bytes as they are.
     void UseCanvasOrder(bool on) { canvasOrder_ = on; }
+    // The frame's memory laid out as one region per picture shown, each in
+    // rows of the picture's own width, when they fit in it: a page puts each
+    // picture from an image of its own (writing rows of their own costs
+    // about two thirds of writing the same pixels across the frame's width)
+    // and fills the background around them itself. Frame() then holds the
+    // regions, not a frame; the next drawing lays them out.
+    void UseRegions(bool on) {
+        useRegions_ = on;
+        layoutChanged_ = true;
+    }
     // The clock reading every reseed takes from now on: a seed, or the time
     // of day in microseconds.
     void SetClock(uint64_t reading) { clock_ = reading; }
@@ -80,6 +90,11 @@ public:
     // Whether the last drawing repainted the whole frame, or only the
     // pictures' squares (Picture rectangles below).
     bool WholeFrameDrawn() const { return wholeDrawn_; }
+    // The regions of the last drawing (see UseRegions); empty when Frame()
+    // is the whole frame.
+    const std::vector<FrameRegion>& Regions() const { return regions_; }
+    // The background as the frame's pixels show it.
+    uint32_t BackgroundPixel() const;
     // Picture i's square in frame pixels, or nothing when it is not shown.
     std::optional<FramePicture> PictureAt(int index) const;
     const Settings& CurrentSettings() const { return settings_; }
@@ -128,6 +143,7 @@ private:
         bool shown = false;
         int32_t left = 0, top = 0, size = 0;
     };
+    void MakeRegions();
 
     Settings settings_;
     int32_t width_, height_;
@@ -136,6 +152,8 @@ private:
     int32_t back_ = 0;
     bool circles_ = false;
     bool canvasOrder_ = false;
+    bool useRegions_ = false;
+    std::vector<FrameRegion> regions_;
     bool layoutChanged_ = true;
     bool wholeDrawn_ = true;
     bool ended_ = false;

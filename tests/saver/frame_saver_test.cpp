@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -113,6 +114,52 @@ TEST(FrameSaver, ResizeLaysTheGridAnew) {
     EXPECT_EQ(saver.PictureAt(11)->size, 80);
     EXPECT_EQ(saver.PictureAt(11)->left, 310);  // cell 3 of 100 px, centred
     EXPECT_EQ(saver.PictureAt(11)->top, 210);
+}
+
+// A page puts the pictures' regions over the background: what it shows is
+// the frame of a saver that draws whole frames, pass after pass, through
+// colour changes with random sizes and backgrounds, and a resize. Pictures
+// too large for the frame's memory together are drawn as a whole frame.
+TEST(FrameSaver, RegionsOverTheBackgroundAreTheFrame) {
+    struct Row {
+        int16_t size, shape, random;
+        int regions;  // laid out as regions at 160 x 120 (1), not (0), by chance (-1)
+    } rows[] = {{30, 0, 0, 1}, {38, 1, 1, -1}, {45, 0, 0, 0}, {45, 1, 1, -1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.size * 10 + row.shape);
+        Settings s = Chosen(0, row.shape);
+        s.PictureSize = row.size;
+        s.SizeRandom = s.BackColorRandom = row.random;
+        FrameSaver whole(s, 160, 120), parts(s, 160, 120);
+        parts.UseRegions(true);
+        for (FrameSaver* saver : {&whole, &parts}) {
+            saver->UseCanvasOrder(true);
+            saver->SetClock(4242);
+            saver->Start();
+        }
+        for (const uint64_t passes : {1, 2, 61, 62, 130}) {
+            whole.RunTo(passes);
+            parts.RunTo(passes);
+            if (passes == 62) {
+                whole.Resize(200, 150, row.size);
+                parts.Resize(200, 150, row.size);
+            }
+            if (passes < 61 && row.regions >= 0) {
+                EXPECT_EQ(!parts.Regions().empty(), row.regions == 1) << passes;
+            }
+            std::vector<uint32_t> shown = parts.Frame();
+            if (!parts.Regions().empty()) {
+                std::fill(shown.begin(), shown.end(), parts.BackgroundPixel());
+                for (const FrameRegion& r : parts.Regions()) {
+                    for (int32_t y = 0; y < r.surface.height; ++y) {
+                        std::copy_n(r.surface.Row(y), r.surface.width,
+                                    shown.begin() + (static_cast<ptrdiff_t>(r.y + y) * whole.Width() + r.x));
+                    }
+                }
+            }
+            ASSERT_EQ(shown, whole.Frame()) << passes;
+        }
+    }
 }
 
 }  // namespace

@@ -160,6 +160,7 @@
   const panel = document.getElementById('panel');
   const ctx = canvas.getContext('2d', { alpha: false });
   let image = null;
+  const regionImages = [];
 
   function deviceSize() {
     const dpr = window.devicePixelRatio || 1;
@@ -170,6 +171,25 @@
     const whole = M._lvx_present();
     if (whole < 0) return;
     const w = canvas.width, h = canvas.height;
+    const regions = M._lvx_regions();
+    if (regions > 0) {
+      // Each picture from rows of its own; the background around them is
+      // filled here, when the layout changed.
+      if (whole === 1) {
+        const back = M._lvx_background();
+        ctx.fillStyle = 'rgb(' + (back & 255) + ',' + ((back >>> 8) & 255) + ',' + ((back >>> 16) & 255) + ')';
+        ctx.fillRect(0, 0, w, h);
+      }
+      for (let i = 0; i < regions; ++i) {
+        const rw = M._lvx_region(i, 2), rh = M._lvx_region(i, 3), from = M._lvx_region(i, 4);
+        let r = regionImages[i];
+        if (!r || r.data.buffer !== HEAPU8.buffer || r.data.byteOffset !== from || r.width !== rw || r.height !== rh) {
+          r = regionImages[i] = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, from, rw * rh * 4), rw, rh);
+        }
+        ctx.putImageData(r, M._lvx_region(i, 0), M._lvx_region(i, 1));
+      }
+      return;
+    }
     const at = M._lvx_rgba();
     // A view on the core's memory: no copy; made anew when that memory moved.
     if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== at || image.width !== w || image.height !== h) {

@@ -120,6 +120,7 @@ EMSCRIPTEN_KEEPALIVE int lvx_start(int width, int height, unsigned clockHigh, un
     const Settings s = web::SettingsFor(page.values, width);
     page.saver = std::make_unique<FrameSaver>(s, width, height);
     page.saver->UseCanvasOrder(true);
+    page.saver->UseRegions(true);
     page.saver->SetClock((uint64_t{clockHigh} << 32) | clockLow);
     page.saver->Start();
     page.wholePending = true;
@@ -214,6 +215,33 @@ EMSCRIPTEN_KEEPALIVE int lvx_present() {
 EMSCRIPTEN_KEEPALIVE const uint32_t* lvx_rgba() {
     const auto& s = ThePage().saver;
     return s ? s->Frame().data() : nullptr;
+}
+
+// How many pictures' regions the frame's memory holds (0: it holds the
+// frame), and region i's left, top, width, height and first byte in memory
+// (part 0 to 4).
+EMSCRIPTEN_KEEPALIVE int lvx_regions() {
+    const auto& s = ThePage().saver;
+    return s ? static_cast<int>(s->Regions().size()) : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int lvx_region(int index, int part) {
+    const auto& s = ThePage().saver;
+    if (!s || index < 0 || static_cast<size_t>(index) >= s->Regions().size()) return 0;
+    const FrameRegion& r = s->Regions()[static_cast<size_t>(index)];
+    switch (part) {
+        case 0: return r.x;
+        case 1: return r.y;
+        case 2: return r.surface.width;
+        case 3: return r.surface.height;
+        default: return static_cast<int>(reinterpret_cast<uintptr_t>(r.surface.topRow));
+    }
+}
+
+// The background's pixel in canvas order (red in the low byte).
+EMSCRIPTEN_KEEPALIVE unsigned lvx_background() {
+    const auto& s = ThePage().saver;
+    return s ? s->BackgroundPixel() : 0;
 }
 
 // Picture i's square as left, top and size (part 0, 1, 2); size 0 when it is
