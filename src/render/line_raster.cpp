@@ -11,6 +11,7 @@
 #include "render/row_store.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
 #include <tmmintrin.h>
 #endif
 
@@ -82,6 +83,27 @@ __attribute__((target("ssse3"))) void GatherSsse3(const uint32_t* table, int64_t
         }
     }
 }
+
+// Two groups at a time into 32 bytes: the pairs (2p, 2p + 1). Streamed only
+// into a 32-byte aligned out.
+__attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t base, const int32_t* least,
+                                                 const std::array<uint8_t, 16>* shuffle, int64_t pairs,
+                                                 uint32_t* out, bool stream) {
+    for (int64_t p = 0; p < pairs; ++p) {
+        const int64_t g = 2 * p;
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 1])));
+        const __m256i colours = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+        // The shuffles of two neighbouring groups lie side by side.
+        const __m256i order = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g].data()));
+        const __m256i pixels = _mm256_shuffle_epi8(colours, order);
+        if (stream) {
+            _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 8 * p), pixels);
+        } else {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8 * p), pixels);
+        }
+    }
+}
 #endif
 
 }  // namespace
@@ -98,11 +120,26 @@ bool SweepPainter::WideGather() {
 }
 
 void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
-                                int64_t groups, uint32_t* out, bool stream) {
+                                int64_t groups, uint32_t* out) {
 #if defined(LVX_WIDE_GATHER)
-    GatherSsse3(table, base, least, shuffle, groups, out, stream);
+    // Streamed where out is aligned for it, as row_store writes long runs.
+    const auto aligned = [](const uint32_t* p, uintptr_t bytes) {
+        return row_store::Streams() && (reinterpret_cast<uintptr_t>(p) & (bytes - 1)) == 0;
+    };
+    int64_t g = 0;
+    if (row_store::Avx2()) {
+        // One group alone first when that brings out to 32 bytes.
+        if (groups > 0 && !aligned(out, 32) && aligned(out + 4, 32)) {
+            GatherSsse3(table, base, least, shuffle, 1, out, aligned(out, 16));
+            g = 1;
+        }
+        const int64_t pairs = (groups - g) / 2;
+        GatherAvx2(table, base, least + g, shuffle + g, pairs, out + 4 * g, aligned(out + 4 * g, 32));
+        g += 2 * pairs;
+    }
+    GatherSsse3(table, base, least + g, shuffle + g, groups - g, out + 4 * g, aligned(out + 4 * g, 16));
 #else
-    (void)table, (void)base, (void)least, (void)shuffle, (void)groups, (void)out, (void)stream;
+    (void)table, (void)base, (void)least, (void)shuffle, (void)groups, (void)out;
 #endif
 }
 
@@ -296,9 +333,8 @@ void SweepPainter::PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64
         const int64_t groups = (i1 - i) / 4;
         if (groups > 0) {
             const int64_t first = (i - groupStart_) / 4;
-            uint32_t* to = gathered + (i - i0);
-            const bool stream = row_store::Streams() && (reinterpret_cast<uintptr_t>(to) & 15) == 0;
-            GatherGroups(table, base, groupLeast_.data() + first, groupShuffle_.data() + first, groups, to, stream);
+            GatherGroups(table, base, groupLeast_.data() + first, groupShuffle_.data() + first, groups,
+                         gathered + (i - i0));
             i += 4 * groups;
         }
     }

@@ -49,8 +49,9 @@ bool PaintLines(const PixelSurface& surface, const GradientLines& lines, const S
 
 // Staircase rows (the lines' pixels step between rows every column or two)
 // take four colours at once with a byte shuffle where the processor has one
-// (SSSE3, asked at run time); off, or elsewhere, one at a time. Both give
-// the same pixels; tests and benchmarks switch.
+// (SSSE3, asked at run time; eight at once with AVX2 when row_store uses
+// it); off, or elsewhere, one at a time. All give the same pixels; tests and
+// benchmarks switch.
 void UseWideGather(bool on);
 
 // The lines of a sweep (every line the one before it moved one pixel along
@@ -95,7 +96,7 @@ private:
     void PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64_t y, const Colours& c) const;
     static bool WideGather();
     static void GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
-                             int64_t groups, uint32_t* out, bool stream);
+                             int64_t groups, uint32_t* out);
 
     bool ready_ = false;
     line_walk::Walk first_;

@@ -13,6 +13,7 @@
 #include "render/classic_colors.h"
 #include "render/cls_gradient.h"
 #include "render/line_raster.h"
+#include "render/row_store.h"
 
 namespace lvx {
 namespace {
@@ -126,8 +127,10 @@ void OneAtATime(const Memory& memory, const GradientLines& lines) {
 TEST(PaintLines, LeavesWhatDrawingLineByLineLeaves) {
     std::mt19937 random(2024);
     for (int round = 0; round < 1200; ++round) {
-        // Every other round takes staircase colours one at a time.
+        // Staircase colours eight at a time (AVX2), four at a time, or, every
+        // other round, one at a time.
         UseWideGather(round % 2 == 0);
+        row_store::UseAvx2(round % 4 == 0);
         const int32_t w = 2 + static_cast<int32_t>(random() % 90), h = 2 + static_cast<int32_t>(random() % 90);
         const float angle = static_cast<float>(random() % 36000) / 100.0f;
         const GradientLines lines = Plan(angle, w, h, static_cast<int32_t>(random() & 0xFFFFFF),
@@ -139,10 +142,11 @@ TEST(PaintLines, LeavesWhatDrawingLineByLineLeaves) {
         ASSERT_TRUE(PaintLines(scanned.Surface(), lines));
         OneAtATime(drawn, lines);
         ASSERT_TRUE(scanned == drawn) << w << " x " << h << " at " << angle << " on " << bw << " x " << bh
-                                      << (round % 2 == 0 ? ", four at a time" : ", one at a time");
+                                      << (round % 4 == 0 ? ", eight at a time" : round % 2 == 0 ? ", four at a time" : ", one at a time");
         ASSERT_TRUE(scanned.GuardsIntact());
     }
     UseWideGather(true);
+    row_store::UseAvx2(true);
 }
 
 // Any part of any row, painted alone into memory of just that width, holds

@@ -1,6 +1,6 @@
-// The streaming row writers against the plain ones: every length around the
-// streaming threshold and the cache-line edges, at every 4-byte alignment,
-// with guard words on both sides.
+// The streaming row writers, 16 and 32 bytes a store, against the plain ones:
+// every length around the streaming threshold and the cache-line edges, at
+// every 4-byte alignment, with guard words on both sides.
 #include "render/row_store.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +22,8 @@ TEST(RowStore, StreamingWritesWhatPlainStoresWrite) {
     std::vector<uint32_t> source(600);
     std::iota(source.begin(), source.end(), 0x00100000u);
     for (const Case& c : cases) {
+      for (bool avx2 : {true, false}) {
+        UseAvx2(avx2);
         for (int64_t offset = 0; offset < 16; ++offset) {
             for (int64_t count : {0, 1, 15, 16, 17, 63, 64, 65, 79, 80, 81, 127, 128, 129, 400, 511}) {
                 // 64-byte aligned memory, written from `offset` pixels in.
@@ -41,7 +43,7 @@ TEST(RowStore, StreamingWritesWhatPlainStoresWrite) {
                 }
                 Finish();
                 ASSERT_EQ(std::vector<uint32_t>(f - 8, f + count + 8), std::vector<uint32_t>(p - 8, p + count + 8))
-                    << c.what << " of " << count << " at +" << offset;
+                    << c.what << " of " << count << " at +" << offset << (avx2 ? " (AVX2)" : "");
                 ASSERT_EQ(f[count], kGuard);
                 ASSERT_EQ(f[-1], kGuard);
                 for (int64_t i = 0; i < count; ++i) {
@@ -49,7 +51,9 @@ TEST(RowStore, StreamingWritesWhatPlainStoresWrite) {
                 }
             }
         }
+      }
     }
+    UseAvx2(true);
 }
 
 }  // namespace
