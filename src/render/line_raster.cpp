@@ -13,6 +13,8 @@
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
 #include <tmmintrin.h>
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
 #endif
 
 namespace lvx {
@@ -104,6 +106,18 @@ __attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t b
         }
     }
 }
+#elif defined(__wasm_simd128__)
+#define LVX_WASM_GATHER 1
+// The same four at a time with WebAssembly's byte swizzle, which takes the
+// shuffle's bytes as pshufb does (every index here is below 16).
+void GatherSimd128(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
+                   int64_t groups, uint32_t* out) {
+    for (int64_t g = 0; g < groups; ++g) {
+        const v128_t colours = wasm_v128_load(table + (base + least[g]));
+        const v128_t pixels = wasm_i8x16_swizzle(colours, wasm_v128_load(shuffle[g].data()));
+        wasm_v128_store(out + 4 * g, pixels);
+    }
+}
 #endif
 
 }  // namespace
@@ -114,6 +128,8 @@ bool SweepPainter::WideGather() {
 #if defined(LVX_WIDE_GATHER)
     static const bool available = __builtin_cpu_supports("ssse3");
     return g_wideGather && available;
+#elif defined(LVX_WASM_GATHER)
+    return g_wideGather;
 #else
     return false;
 #endif
@@ -138,6 +154,8 @@ void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32
         g += 2 * pairs;
     }
     GatherSsse3(table, base, least + g, shuffle + g, groups - g, out + 4 * g, aligned(out + 4 * g, 16));
+#elif defined(LVX_WASM_GATHER)
+    GatherSimd128(table, base, least, shuffle, groups, out);
 #else
     (void)table, (void)base, (void)least, (void)shuffle, (void)groups, (void)out;
 #endif
@@ -189,9 +207,12 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
         if (!blocks_.empty() && blocks_.back().x1 == x - 1 && Extend(blocks_.back(), run)) continue;
         blocks_.push_back({x, x, run, 0});
     }
-    // A staircase of short steps changes colour every pixel or two: there
-    // a branch-free look-up per pixel beats a fill per block.
-    staircase_ = first_.XMajor() && blocks_.size() * 8 > pixelRows_.size();
+    // Line 0 with one pixel per column (x-major) is a staircase: its row
+    // moves by at most one from column to column, so any four neighbouring
+    // columns take four neighbouring colours, shuffled into place, whether
+    // its steps are short or long (a fill per long step costs more calls
+    // than the shuffles of the same pixels).
+    staircase_ = first_.XMajor() && !pixelRows_.empty();
     if (staircase_) {
         rising_ = pixelRows_.back() >= pixelRows_.front();
         // Each column's row from the first column's, in 32 bits: the rows of
@@ -207,6 +228,17 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
         const size_t groups = pixelRows_.size() > static_cast<size_t>(groupStart_)
                                   ? (pixelRows_.size() - static_cast<size_t>(groupStart_)) / 4
                                   : 0;
+        // The columns each row takes colours in, found once for all the
+        // pictures that share these lines (an area of more rows than a
+        // screen has looks them up row by row instead).
+        rowColumns_.clear();
+        if (height <= kListedRows) {
+            rowColumns_.resize(static_cast<size_t>(height));
+            for (int32_t y = 0; y < height; ++y) {
+                const auto [first, last] = RowColumns(y);
+                rowColumns_[static_cast<size_t>(y)] = {static_cast<int32_t>(first), static_cast<int32_t>(last)};
+            }
+        }
         groupLeast_.resize(groups);
         groupShuffle_.resize(groups);
         for (size_t g = 0; g < groups; ++g) {
@@ -302,19 +334,27 @@ void SweepPainter::PaintDiagonal(uint32_t* out, int64_t from, int64_t to, int64_
 // and pixel (x, y) shows colour (y - that row) * step where that is a
 // line's. That row moves monotonically with x, so the columns a row
 // takes colours in are one range.
+// The columns whose line-0 row lies within the lines' reach of row y: one
+// range, as that row moves monotonically with x.
+std::pair<int64_t, int64_t> SweepPainter::RowColumns(int64_t y) const {
+    const int64_t lo = step_.y > 0 ? y - count_ + 1 : y, hi = step_.y > 0 ? y : y + count_ - 1;
+    const auto& rows = pixelRows_;
+    if (rising_) {
+        return {std::lower_bound(rows.begin(), rows.end(), lo) - rows.begin(),
+                std::upper_bound(rows.begin(), rows.end(), hi) - rows.begin()};
+    }
+    const std::greater<> falling;
+    return {std::lower_bound(rows.begin(), rows.end(), hi, falling) - rows.begin(),
+            std::upper_bound(rows.begin(), rows.end(), lo, falling) - rows.begin()};
+}
+
+// Line 0 has one pixel in each of the columns from `first` on, in row
+// pixelRows[x - first], so line k has it in row pixelRows[x - first] + k * step,
+// and pixel (x, y) shows colour (y - that row) * step where that is a
+// line's.
 void SweepPainter::PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64_t y, const Colours& c) const {
-    const auto columnsWithRowIn = [this](int64_t lo, int64_t hi) {
-        // The columns whose line-0 row lies in [lo, hi], as [from, to).
-        const auto& rows = pixelRows_;
-        if (rising_) {
-            return std::pair{std::lower_bound(rows.begin(), rows.end(), lo) - rows.begin(),
-                             std::upper_bound(rows.begin(), rows.end(), hi) - rows.begin()};
-        }
-        const std::greater<> falling;
-        return std::pair{std::lower_bound(rows.begin(), rows.end(), hi, falling) - rows.begin(),
-                         std::upper_bound(rows.begin(), rows.end(), lo, falling) - rows.begin()};
-    };
-    auto [i0, i1] = step_.y > 0 ? columnsWithRowIn(y - count_ + 1, y) : columnsWithRowIn(y, y + count_ - 1);
+    auto [i0, i1] = rowColumns_.empty() ? RowColumns(y)
+                                        : std::pair<int64_t, int64_t>(rowColumns_[static_cast<size_t>(y)]);
     // Column firstColumn_ + i, clipped to [from, to).
     i0 = std::max<int64_t>(i0, from - firstColumn_);
     i1 = std::min<int64_t>(i1, to - firstColumn_);

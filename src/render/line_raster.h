@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "render/cls_gradient.h"
@@ -50,8 +51,8 @@ bool PaintLines(const PixelSurface& surface, const GradientLines& lines, const S
 // Staircase rows (the lines' pixels step between rows every column or two)
 // take four colours at once with a byte shuffle where the processor has one
 // (SSSE3, asked at run time; eight at once with AVX2 when row_store uses
-// it); off, or elsewhere, one at a time. All give the same pixels; tests and
-// benchmarks switch.
+// it; WebAssembly's SIMD in the page); off, or elsewhere, one at a time. All
+// give the same pixels; tests and benchmarks switch.
 void UseWideGather(bool on);
 
 // The lines of a sweep (every line the one before it moved one pixel along
@@ -94,6 +95,8 @@ private:
     void PaintBlock(uint32_t* out, int64_t from, int64_t to, int64_t y, const Block& b, const Colours& c) const;
     void PaintDiagonal(uint32_t* out, int64_t from, int64_t to, int64_t y, const Block& b, const Colours& c) const;
     void PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64_t y, const Colours& c) const;
+    // staircase: the indices of the columns row y takes colours in, as [first, last).
+    std::pair<int64_t, int64_t> RowColumns(int64_t y) const;
     static bool WideGather();
     static void GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
                              int64_t groups, uint32_t* out);
@@ -110,6 +113,10 @@ private:
     bool staircase_ = false;
     bool rising_ = false;
     std::vector<int32_t> offsets_;       // staircase: row(first column) - row(column)
+    // staircase: per row, the column indices [first, last) it takes colours
+    // in, for areas of up to kListedRows rows
+    static constexpr int32_t kListedRows = 1 << 16;
+    std::vector<std::pair<int32_t, int32_t>> rowColumns_;
     // staircase: groups of four columns start at this column index, the first
     // whose x is a multiple of four, so that their pixels can be stored
     // whole into 16-byte aligned rows
