@@ -86,8 +86,8 @@ __attribute__((target("ssse3"))) void GatherSsse3(const uint32_t* table, int64_t
     }
 }
 
-// Two groups at a time into 32 bytes: the pairs (2p, 2p + 1). Streamed only
-// into a 32-byte aligned out.
+// Two groups at a time into 32 bytes: the pairs (2p, 2p + 1). Streamed
+// only into a 32-byte aligned out.
 __attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t base, const int32_t* least,
                                                  const std::array<uint8_t, 16>* shuffle, int64_t pairs,
                                                  uint32_t* out, bool stream) {
@@ -209,10 +209,17 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
     }
     // Line 0 with one pixel per column (x-major) is a staircase: its row
     // moves by at most one from column to column, so any four neighbouring
-    // columns take four neighbouring colours, shuffled into place, whether
-    // its steps are short or long (a fill per long step costs more calls
-    // than the shuffles of the same pixels).
-    staircase_ = first_.XMajor() && !pixelRows_.empty();
+    // columns take four neighbouring colours, shuffled into place, and each
+    // row goes out as one run. That serves steps of a few pixels, of dozens
+    // and diagonals alike (a fill or copy per block costs a call per block
+    // and row, and where two blocks meet inside a cache line its plain
+    // stores wait for the line to be read); only level steps long enough to
+    // be streamed as whole cache lines (lines within a degree or so of
+    // level) are filled per block.
+    const bool longLevelSteps =
+        blocks_.size() * 64 <= pixelRows_.size() &&
+        std::all_of(blocks_.begin(), blocks_.end(), [](const Block& b) { return b.slope == 0; });
+    staircase_ = first_.XMajor() && !pixelRows_.empty() && !longLevelSteps;
     if (staircase_) {
         rising_ = pixelRows_.back() >= pixelRows_.front();
         // Each column's row from the first column's, in 32 bits: the rows of
