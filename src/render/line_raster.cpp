@@ -86,11 +86,11 @@ __attribute__((target("ssse3"))) void GatherSsse3(const uint32_t* table, int64_t
     }
 }
 
-// Two groups at a time into 32 bytes: the pairs (2p, 2p + 1). Streamed
-// only into a 32-byte aligned out.
+// Two groups at a time into 32 bytes, streamed: the pairs (2p, 2p + 1)
+// into a 32-byte aligned out.
 __attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t base, const int32_t* least,
                                                  const std::array<uint8_t, 16>* shuffle, int64_t pairs,
-                                                 uint32_t* out, bool stream) {
+                                                 uint32_t* out) {
     for (int64_t p = 0; p < pairs; ++p) {
         const int64_t g = 2 * p;
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
@@ -98,12 +98,7 @@ __attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t b
         const __m256i colours = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
         // The shuffles of two neighbouring groups lie side by side.
         const __m256i order = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g].data()));
-        const __m256i pixels = _mm256_shuffle_epi8(colours, order);
-        if (stream) {
-            _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 8 * p), pixels);
-        } else {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8 * p), pixels);
-        }
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 8 * p), _mm256_shuffle_epi8(colours, order));
     }
 }
 #elif defined(__wasm_simd128__)
@@ -138,22 +133,23 @@ bool SweepPainter::WideGather() {
 void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
                                 int64_t groups, uint32_t* out) {
 #if defined(LVX_WIDE_GATHER)
-    // Streamed where out is aligned for it, as row_store writes long runs.
-    const auto aligned = [](const uint32_t* p, uintptr_t bytes) {
-        return row_store::Streams() && (reinterpret_cast<uintptr_t>(p) & (bytes - 1)) == 0;
-    };
-    int64_t g = 0;
+    // As row_store writes long runs: only whole 64-byte lines are streamed,
+    // the groups before the first and after the last stored plainly (a line
+    // both streamed and stored plainly is written out twice, the second
+    // time after being read).
+    const auto lineStart = [](const uint32_t* p) { return (reinterpret_cast<uintptr_t>(p) & 63) == 0; };
+    int64_t lead = 0;
+    while (lead < groups && lead < 4 && !lineStart(out + 4 * lead)) ++lead;
+    const int64_t lines = row_store::Streams() && lead < groups && lineStart(out + 4 * lead) ? (groups - lead) / 4 : 0;
+    if (lines == 0) lead = groups;
+    GatherSsse3(table, base, least, shuffle, lead, out, false);
     if (row_store::Avx2()) {
-        // One group alone first when that brings out to 32 bytes.
-        if (groups > 0 && !aligned(out, 32) && aligned(out + 4, 32)) {
-            GatherSsse3(table, base, least, shuffle, 1, out, aligned(out, 16));
-            g = 1;
-        }
-        const int64_t pairs = (groups - g) / 2;
-        GatherAvx2(table, base, least + g, shuffle + g, pairs, out + 4 * g, aligned(out + 4 * g, 32));
-        g += 2 * pairs;
+        GatherAvx2(table, base, least + lead, shuffle + lead, 2 * lines, out + 4 * lead);
+    } else {
+        GatherSsse3(table, base, least + lead, shuffle + lead, 4 * lines, out + 4 * lead, true);
     }
-    GatherSsse3(table, base, least + g, shuffle + g, groups - g, out + 4 * g, aligned(out + 4 * g, 16));
+    const int64_t done = lead + 4 * lines;
+    GatherSsse3(table, base, least + done, shuffle + done, groups - done, out + 4 * done, false);
 #elif defined(LVX_WASM_GATHER)
     GatherSimd128(table, base, least, shuffle, groups, out);
 #else
@@ -210,16 +206,12 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
     // Line 0 with one pixel per column (x-major) is a staircase: its row
     // moves by at most one from column to column, so any four neighbouring
     // columns take four neighbouring colours, shuffled into place, and each
-    // row goes out as one run. That serves steps of a few pixels, of dozens
-    // and diagonals alike (a fill or copy per block costs a call per block
-    // and row, and where two blocks meet inside a cache line its plain
-    // stores wait for the line to be read); only level steps long enough to
-    // be streamed as whole cache lines (lines within a degree or so of
-    // level) are filled per block.
-    const bool longLevelSteps =
-        blocks_.size() * 64 <= pixelRows_.size() &&
-        std::all_of(blocks_.begin(), blocks_.end(), [](const Block& b) { return b.slope == 0; });
-    staircase_ = first_.XMajor() && !pixelRows_.empty() && !longLevelSteps;
+    // row goes out as one run (a fill per step would cost a call per step
+    // and row). Only long blocks are painted per block: level steps of 64
+    // pixels or more, streamed as whole cache lines, and diagonals, copied
+    // from the colour table a row at a time.
+    const bool longBlocks = blocks_.size() * 64 <= pixelRows_.size();
+    staircase_ = first_.XMajor() && !pixelRows_.empty() && !longBlocks;
     if (staircase_) {
         rising_ = pixelRows_.back() >= pixelRows_.front();
         // Each column's row from the first column's, in 32 bits: the rows of
