@@ -206,12 +206,16 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
     // Line 0 with one pixel per column (x-major) is a staircase: its row
     // moves by at most one from column to column, so any four neighbouring
     // columns take four neighbouring colours, shuffled into place, and each
-    // row goes out as one run (a fill per step would cost a call per step
-    // and row). Only long blocks are painted per block: level steps of 64
-    // pixels or more, streamed as whole cache lines, and diagonals, copied
-    // from the colour table a row at a time.
-    const bool longBlocks = blocks_.size() * 64 <= pixelRows_.size();
-    staircase_ = first_.XMajor() && !pixelRows_.empty() && !longBlocks;
+    // row goes out as one run. That serves steps of a few pixels, of dozens
+    // and diagonals alike (a fill or copy per block costs a call per block
+    // and row, and where two blocks meet inside a cache line its plain
+    // stores wait for the line to be read); only level steps long enough to
+    // be streamed as whole cache lines (lines within a degree or so of
+    // level) are filled per block.
+    const bool longLevelSteps =
+        blocks_.size() * 64 <= pixelRows_.size() &&
+        std::all_of(blocks_.begin(), blocks_.end(), [](const Block& b) { return b.slope == 0; });
+    staircase_ = first_.XMajor() && !pixelRows_.empty() && !longLevelSteps;
     if (staircase_) {
         rising_ = pixelRows_.back() >= pixelRows_.front();
         // Each column's row from the first column's, in 32 bits: the rows of
