@@ -187,6 +187,45 @@ TEST(SweepPainter, PartsOfRowsAreThePictureCutOut) {
     }
 }
 
+// Streamed stores take whole cache lines only, plain ones the rest: rows
+// placed at every pixel of a 64-byte line, and parts of them starting at
+// every pixel, come out as the whole picture has them, in every width of
+// store, with nothing written past either end.
+TEST(SweepPainter, RowsAtEveryPlaceInACacheLine) {
+    for (float angle : {60.0f, 45.0f, 86.0f, 100.0f}) {
+        const int32_t w = 150, h = 40;
+        const GradientLines lines = Plan(angle, w, h, 0x00102030, 0x00F0E0D0);
+        Memory whole(w, h);
+        ASSERT_TRUE(PaintLines(whole.Surface(), lines));
+        SweepPainter sweep;
+        ASSERT_TRUE(sweep.Prepare(lines.points, lines.LineCount(), w, h));
+        SweepPainter::Colours colours;
+        sweep.SetColours(lines.colors, colours);
+        for (int mode = 0; mode < 3; ++mode) {
+            UseWideGather(mode < 2);
+            row_store::UseAvx2(mode == 0);
+            for (int32_t place = 0; place < 16; ++place) {
+                for (int32_t y = 0; y < h; y += 3) {
+                    std::vector<uint32_t> memory(static_cast<size_t>(w) + 64, 0x7F000001);
+                    const auto line = reinterpret_cast<uintptr_t>(memory.data());
+                    uint32_t* row = memory.data() + ((64 - (line & 63)) & 63) / 4 + 16 + place;
+                    const int32_t from = (y / 3) % 16;
+                    sweep.PaintRow(y, from, w, colours, row);
+                    row_store::Finish();
+                    for (int32_t x = from; x < w; ++x) {
+                        ASSERT_EQ(row[x - from], whole.At(x, y)) << angle << " degrees, store width " << mode << ", place "
+                                                                 << place << ", row " << y << ", column " << x;
+                    }
+                    ASSERT_EQ(row[-1], 0x7F000001u);
+                    ASSERT_EQ(row[w - from], 0x7F000001u);
+                }
+            }
+        }
+    }
+    UseWideGather(true);
+    row_store::UseAvx2(true);
+}
+
 TEST(PaintLines, VeryWideAndVeryTallAreas) {
     for (auto [w, h] : {std::pair{30000, 3}, std::pair{3, 30000}, std::pair{2, 2}}) {
         for (float angle : {0.0f, 1.0f, 45.0f, 89.0f, 90.0f, 135.0f, 181.0f, 269.5f, 315.0f}) {
