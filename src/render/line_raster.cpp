@@ -91,7 +91,22 @@ __attribute__((target("ssse3"))) void GatherSsse3(const uint32_t* table, int64_t
 __attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t base, const int32_t* least,
                                                  const std::array<uint8_t, 16>* shuffle, int64_t pairs,
                                                  uint32_t* out) {
-    for (int64_t p = 0; p < pairs; ++p) {
+    int64_t p = 0;
+    // A whole line at a time: all four groups read before either half is stored.
+    for (; p + 2 <= pairs; p += 2) {
+        const int64_t g = 2 * p;
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 1])));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 2])));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 3])));
+        const __m256i first = _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(a), b, 1),
+                                                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g].data())));
+        const __m256i second = _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(c), d, 1),
+                                                   _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g + 2].data())));
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 8 * p), first);
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 8 * p + 8), second);
+    }
+    for (; p < pairs; ++p) {
         const int64_t g = 2 * p;
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
         const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 1])));
