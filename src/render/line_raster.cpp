@@ -86,15 +86,14 @@ __attribute__((target("ssse3"))) void GatherSsse3(const uint32_t* table, int64_t
     }
 }
 
-// Two groups at a time into 32 bytes, streamed: the pairs (2p, 2p + 1)
-// into a 32-byte aligned out.
+// Four groups, a whole 64-byte line, at a time into a 64-byte aligned out,
+// streamed: all four read before either half is stored. The shuffles of
+// neighbouring groups lie side by side.
 __attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t base, const int32_t* least,
-                                                 const std::array<uint8_t, 16>* shuffle, int64_t pairs,
+                                                 const std::array<uint8_t, 16>* shuffle, int64_t lines,
                                                  uint32_t* out) {
-    int64_t p = 0;
-    // A whole line at a time: all four groups read before either half is stored.
-    for (; p + 2 <= pairs; p += 2) {
-        const int64_t g = 2 * p;
+    for (int64_t l = 0; l < lines; ++l) {
+        const int64_t g = 4 * l;
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 1])));
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 2])));
@@ -103,17 +102,8 @@ __attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t b
                                                   _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g].data())));
         const __m256i second = _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(c), d, 1),
                                                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g + 2].data())));
-        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 8 * p), first);
-        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 8 * p + 8), second);
-    }
-    for (; p < pairs; ++p) {
-        const int64_t g = 2 * p;
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 1])));
-        const __m256i colours = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
-        // The shuffles of two neighbouring groups lie side by side.
-        const __m256i order = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g].data()));
-        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 8 * p), _mm256_shuffle_epi8(colours, order));
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 16 * l), first);
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 16 * l + 8), second);
     }
 }
 #elif defined(__wasm_simd128__)
@@ -159,7 +149,7 @@ void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32
     if (lines == 0) lead = groups;
     GatherSsse3(table, base, least, shuffle, lead, out, false);
     if (row_store::Avx2()) {
-        GatherAvx2(table, base, least + lead, shuffle + lead, 2 * lines, out + 4 * lead);
+        GatherAvx2(table, base, least + lead, shuffle + lead, lines, out + 4 * lead);
     } else {
         GatherSsse3(table, base, least + lead, shuffle + lead, 4 * lines, out + 4 * lead, true);
     }
@@ -347,11 +337,6 @@ void SweepPainter::PaintDiagonal(uint32_t* out, int64_t from, int64_t to, int64_
     }
 }
 
-// Line 0 has one pixel in each of the columns from `first` on, in row
-// pixelRows[x - first], so line k has it in row pixelRows[x - first] + k * step,
-// and pixel (x, y) shows colour (y - that row) * step where that is a
-// line's. That row moves monotonically with x, so the columns a row
-// takes colours in are one range.
 // The columns whose line-0 row lies within the lines' reach of row y: one
 // range, as that row moves monotonically with x.
 std::pair<int64_t, int64_t> SweepPainter::RowColumns(int64_t y) const {
