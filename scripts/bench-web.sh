@@ -3,8 +3,9 @@
 # Chromium at 1920 x 1080 with the default settings for SECONDS (default 20),
 # beside a stand-in page that only puts twelve ready-made 400 x 400 images a
 # frame (tools/bench-web/standin.html). Prints passes per second, the main
-# thread's time per frame (median and 99th percentile) and the CPU share of
-# the browser's processes for each.
+# thread's busy time per displayed frame (median and 99th percentile), the
+# time of each frame's drawing on the thread that draws (the page's worker,
+# or the main thread) and the CPU share of the browser's processes for each.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 usage() { echo "usage: bash scripts/bench-web.sh [SECONDS]   (default 20)"; }
