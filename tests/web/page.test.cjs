@@ -85,8 +85,9 @@ after(async () => { if (browser) await browser.close(); });
 
 // A page with its console and requests recorded; every request but the
 // page file itself fails, as without a network.
-async function open(url, viewport) {
+async function open(url, viewport, beforeLoad) {
   const page = await browser.newPage();
+  if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
   const log = { errors: [], warnings: [], requests: [] };
   page.on('console', (m) => {
     if (m.type() === 'error') log.errors.push(m.text());
@@ -185,6 +186,8 @@ test('running: it turns; a one-axis move goes on, a two-axis move ends it', asyn
   const page = await open(PAGE_URL, { width: 800, height: 600 });
   await page.click('#start');
   await page.waitForFunction(() => window.lumvex.running());
+  // Drawn in a worker: the page's own thread stays free for input.
+  assert.strictEqual(await page.evaluate(() => window.lumvex.drawing()), 'worker');
   // The first place the pointer is seen while it runs is where it starts.
   const start = [300, 200];
   await page.mouse.move(start[0], start[1]);
@@ -202,6 +205,10 @@ test('running: it turns; a one-axis move goes on, a two-axis move ends it', asyn
 
   await page.click('#start');
   await page.waitForFunction(() => window.lumvex.running());
+  // A resize reaches the worker: the grid is laid anew for the new size.
+  await page.setViewport({ width: 900, height: 600 });
+  await page.waitForFunction(() => document.getElementById('saver').width === 900 &&
+    window.lumvex.picture(3)[0] > 680, { timeout: 5000 });
   await page.keyboard.press('KeyQ');
   await page.waitForFunction(() => !window.lumvex.running(), { timeout: 5000 });
   assert.deepStrictEqual(page.lvxLog.errors, []);
@@ -272,9 +279,29 @@ test('hidden: a hidden tab draws nothing; the frame it keeps is lvx\'s for that 
   await page.close();
 });
 
+test('worker: when the drawing worker fails, the page draws on and the run goes on', async () => {
+  const page = await open(PAGE_URL + '?kiosk=1', { width: 640, height: 400 }, () => {
+    const Made = window.Worker;
+    window.Worker = function (url) { return (window.lvxWorker = new Made(url)); };
+  });
+  await page.waitForFunction(() => window.lumvex.running() && window.lumvex.drawing() === 'worker');
+  await waitPasses(page, 3);
+  await page.evaluate(() => window.lvxWorker.dispatchEvent(new ErrorEvent('error', { message: 'gone' })));
+  assert.strictEqual(await page.evaluate(() => window.lumvex.drawing()), 'page');
+  await waitPasses(page, 3);
+  const a = await canvasPng(page);
+  await waitPasses(page, 3);
+  assert.ok(differing(a, await canvasPng(page)) > 1000, 'it turns');
+  assert.ok(await running(page));
+  assert.deepStrictEqual(page.lvxLog.errors, []);
+  await page.close();
+});
+
+// (In a browser that cannot hand a worker a canvas: the page draws.)
 test('kiosk: starts without a click, input never ends it', async () => {
-  const page = await open(PAGE_URL + '?kiosk=1', { width: 640, height: 400 });
+  const page = await open(PAGE_URL + '?kiosk=1', { width: 640, height: 400 }, () => { delete window.OffscreenCanvas; });
   await page.waitForFunction(() => window.lumvex.running());
+  assert.strictEqual(await page.evaluate(() => window.lumvex.drawing()), 'page');
   assert.ok(await page.$eval('#panel', (p) => p.hidden), 'no start panel');
   await page.keyboard.press('Escape');
   await page.mouse.move(10, 10);
@@ -282,6 +309,9 @@ test('kiosk: starts without a click, input never ends it', async () => {
   await page.mouse.click(320, 200);
   await waitPasses(page, 5);
   assert.ok(await running(page));
+  const a = await canvasPng(page);
+  await waitPasses(page, 3);
+  assert.ok(differing(a, await canvasPng(page)) > 1000, 'it turns');
   await page.close();
 });
 

@@ -1,6 +1,7 @@
 // The web page's front end: the start panel, the settings panel, the canvas,
-// input and the frame loop. What the saver does is the core's (web_main.cpp);
-// this file only feeds it time, sizes and input and shows its frame.
+// input and the frame loop, and the drawing, in the page or in a worker. What
+// the saver does is the core's (web_main.cpp); this file only feeds it time,
+// sizes and input and shows its frame.
 (function () {
   'use strict';
 
@@ -15,6 +16,200 @@
   const PASSES_PER_SECOND = 60;
   const MAX_PASS = 1000000;
   const MAX_IMPORT_BYTES = 1 << 20;
+
+  // ---- drawing: the core's frame on a 2D canvas --------------------------------
+  //
+  // The same script runs in the page and, where the browser lets a worker draw
+  // on a canvas (OffscreenCanvas), in a worker: there the passes and the
+  // putting of the pictures leave the page's thread free for input. The page
+  // paces and forwards input either way; the drawing side answers each
+  // message with where the saver stands.
+
+  let M = null;
+  function setValue(index, value) { M.ccall('lvx_value', null, ['number', 'string'], [index, value]); }
+  // values: [key index, text] pairs, the address's last.
+  function useValues(values) {
+    M._lvx_values_clear();
+    for (const kv of values) setValue(kv[0], kv[1]);
+  }
+
+  // canvas: an HTML canvas or an OffscreenCanvas.
+  function makeDrawer(canvas) {
+    const ctx = canvas.getContext('2d', { alpha: false });
+    let image = null;
+    const regionImages = [];
+    function size(w, h) {
+      canvas.width = w;
+      canvas.height = h;
+      image = null;
+    }
+    function present() {
+      const whole = M._lvx_present();
+      if (whole < 0) return;
+      const w = canvas.width, h = canvas.height;
+      const regions = M._lvx_regions();
+      if (regions > 0) {
+        // Each picture from rows of its own; the background around them is
+        // filled here, when the layout changed.
+        if (whole === 1) {
+          const back = M._lvx_background();
+          ctx.fillStyle = 'rgb(' + (back & 255) + ',' + ((back >>> 8) & 255) + ',' + ((back >>> 16) & 255) + ')';
+          ctx.fillRect(0, 0, w, h);
+        }
+        for (let i = 0; i < regions; ++i) {
+          const rw = M._lvx_region(i, 2), rh = M._lvx_region(i, 3), from = M._lvx_region(i, 4);
+          let r = regionImages[i];
+          if (!r || r.data.buffer !== HEAPU8.buffer || r.data.byteOffset !== from || r.width !== rw || r.height !== rh) {
+            r = regionImages[i] = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, from, rw * rh * 4), rw, rh);
+          }
+          ctx.putImageData(r, M._lvx_region(i, 0), M._lvx_region(i, 1));
+        }
+        return;
+      }
+      const at = M._lvx_rgba();
+      // A view on the core's memory: no copy; made anew when that memory moved.
+      if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== at || image.width !== w || image.height !== h) {
+        image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, at, w * h * 4), w, h);
+      }
+      if (whole === 1) {
+        ctx.putImageData(image, 0, 0);
+        return;
+      }
+      // Only the pictures changed: their squares of the same image (the
+      // browser clips a square that reaches past the canvas).
+      for (let i = 0; i < 12; ++i) {
+        const side = M._lvx_picture(i, 2);
+        if (side > 0) ctx.putImageData(image, 0, 0, M._lvx_picture(i, 0), M._lvx_picture(i, 1), side, side);
+      }
+    }
+    // One message of the page; false when the saver could not start.
+    function apply(m) {
+      switch (m.op) {
+        case 'start':
+          size(m.w, m.h);
+          useValues(m.values);
+          if (!M._lvx_start(m.w, m.h, m.clock[0], m.clock[1])) return false;
+          if (m.pass) M._lvx_run_to(m.pass);
+          present();
+          return true;
+        case 'pass':
+          // clock null: a pass on virtual time (a seeded run).
+          if (m.clock === null) {
+            M._lvx_step();
+          } else {
+            M._lvx_clock(m.clock[0], m.clock[1]);
+            for (let i = 0; i < m.ticks; ++i) M._lvx_tick();
+            M._lvx_pass();
+          }
+          present();
+          return true;
+        case 'resize':
+          size(m.w, m.h);
+          useValues(m.values);
+          M._lvx_resize(m.w, m.h);
+          present();
+          return true;
+        case 'key': M._lvx_key(m.code); return true;
+        case 'press': M._lvx_press(m.x, m.y); return true;
+        case 'pointer':
+          if (m.first) M._lvx_start_pointer(m.x, m.y); else M._lvx_pointer(m.x, m.y);
+          return true;
+        default: return true;
+      }
+    }
+    return apply;
+  }
+
+  // The time of day in microseconds as two 32-bit halves (exact: it stays
+  // below 2^53), finer than the millisecond clock where the browser allows.
+  function timeOfDay() {
+    const us = Math.floor((performance.timeOrigin + performance.now()) * 1000);
+    const high = Math.floor(us / 4294967296);
+    return [high, us - high * 4294967296];
+  }
+
+  // The passes' pace, for the loop of either side: one pass a displayed
+  // frame (t: its time in ms) but at most 60 a second, and the one-second
+  // timer's ticks served before the pass. Returns the pass's message, or
+  // null for a frame without one.
+  function makePacer(seeded) {
+    let lastFrame = null;
+    let budget = 0;
+    let nextTick = performance.now() + 1000;
+    return function (t, hidden) {
+      // A hidden page draws nothing (browsers mostly stop calling, too).
+      if (hidden) { lastFrame = null; return null; }
+      if (lastFrame === null) { lastFrame = t; budget = 1; }
+      budget = Math.min(budget + (t - lastFrame) * PASSES_PER_SECOND / 1000, 2);
+      lastFrame = t;
+      if (budget < 0.95) return null;
+      budget = Math.max(budget - 1, 0);
+      // A seeded run is on virtual time.
+      if (seeded) return { op: 'pass', clock: null, ticks: 0 };
+      if (t - nextTick > 3000) nextTick = t;  // back from a hidden page: no burst of ticks
+      let ticks = 0;
+      while (t >= nextTick) { ++ticks; nextTick += 1000; }
+      return { op: 'pass', clock: timeOfDay(), ticks: ticks };
+    };
+  }
+
+  // Where the saver stands after a message: its passes, whether it ended or
+  // could not start, and the pictures' squares (left, top, size each).
+  function report(run, ok) {
+    const pictures = [];
+    for (let i = 0; i < 12; ++i) for (let part = 0; part < 3; ++part) pictures.push(M._lvx_picture(i, part));
+    return { run: run, failed: !ok, ended: M._lvx_ended() === 1, passes: M._lvx_passes(), pictures: pictures };
+  }
+
+  if (typeof document === 'undefined') {
+    // In the worker: the canvas comes with each run's first message; the
+    // worker keeps the pace with its own animation frames.
+    let apply = null;
+    let run = 0;
+    let pace = null;
+    let hidden = false;
+    let request = 0;
+    const waiting = [];
+    const loop = function (t) {
+      request = self.requestAnimationFrame(loop);
+      const m = pace(t, hidden);
+      if (!m) return;
+      const r = report(run, apply(m));
+      if (r.ended) self.cancelAnimationFrame(request);
+      self.postMessage(r);
+    };
+    const serve = function (m) {
+      if (m.op === 'stop') {
+        self.cancelAnimationFrame(request);
+        apply = null;  // lets the canvas go
+        return;
+      }
+      if (m.op === 'hidden') {
+        hidden = m.hidden;
+        return;
+      }
+      if (m.op === 'start') {
+        self.cancelAnimationFrame(request);
+        run = m.run;
+        hidden = m.hidden;
+        apply = makeDrawer(m.canvas);
+        pace = makePacer(m.seeded);
+      }
+      if (!apply || m.run !== run) return;
+      const r = report(run, apply(m));
+      self.postMessage(r);
+      if (m.op === 'start' && !r.failed) request = self.requestAnimationFrame(loop);
+    };
+    self.onmessage = function (e) { if (M) serve(e.data); else waiting.push(e.data); };
+    Module.onRuntimeInitialized = function () {
+      M = Module;
+      self.postMessage({ op: 'ready', frames: typeof self.requestAnimationFrame === 'function' });
+      for (const m of waiting) serve(m);
+    };
+    return;
+  }
+  // This script's own text, for the worker (only while it first runs).
+  const scriptText = document.currentScript ? document.currentScript.textContent : '';
 
   // ---- address options ------------------------------------------------------
 
@@ -124,16 +319,15 @@
 
   // ---- the core ---------------------------------------------------------------
 
-  let M = null;
-  function setValue(index, value) { M.ccall('lvx_value', null, ['number', 'string'], [index, value]); }
   // The values the saver runs with: stored ones, the address's over them.
-  function loadValues(withAddress) {
-    M._lvx_values_clear();
+  function valuesFor(withAddress) {
+    const values = [];
     for (const k of Object.values(K)) {
       const v = stored(KEYS[k]);
-      if (v !== null && /^-?[0-9]{1,11}$/.test(v)) setValue(k, v);
+      if (v !== null && /^-?[0-9]{1,11}$/.test(v)) values.push([k, v]);
     }
-    if (withAddress) for (const k in address.settings) setValue(Number(k), address.settings[k]);
+    if (withAddress) for (const k in address.settings) values.push([Number(k), address.settings[k]]);
+    return values;
   }
   function giveBytes(bytes) {
     const at = M._lvx_input(bytes.length);
@@ -149,111 +343,171 @@
     const word = BigInt(4294967296);
     return [Number((big / word) % word), Number(big % word)];
   }
-  function timeOfDay() {
-    // Microseconds, finer than the millisecond clock where the browser allows.
-    return BigInt(Math.floor((performance.timeOrigin + performance.now()) * 1000));
-  }
 
-  // ---- the canvas -------------------------------------------------------------
+  // ---- the canvas and who draws on it -------------------------------------------
 
-  const canvas = document.getElementById('saver');
+  let canvas = document.getElementById('saver');
   const panel = document.getElementById('panel');
-  const ctx = canvas.getContext('2d', { alpha: false });
-  let image = null;
-  const regionImages = [];
+  let canvasSize = [0, 0];
 
   function deviceSize() {
     const dpr = window.devicePixelRatio || 1;
     return [Math.max(1, Math.min(16384, Math.round(window.innerWidth * dpr))),
       Math.max(1, Math.min(16384, Math.round(window.innerHeight * dpr)))];
   }
-  function present() {
-    const whole = M._lvx_present();
-    if (whole < 0) return;
-    const w = canvas.width, h = canvas.height;
-    const regions = M._lvx_regions();
-    if (regions > 0) {
-      // Each picture from rows of its own; the background around them is
-      // filled here, when the layout changed.
-      if (whole === 1) {
-        const back = M._lvx_background();
-        ctx.fillStyle = 'rgb(' + (back & 255) + ',' + ((back >>> 8) & 255) + ',' + ((back >>> 16) & 255) + ')';
-        ctx.fillRect(0, 0, w, h);
-      }
-      for (let i = 0; i < regions; ++i) {
-        const rw = M._lvx_region(i, 2), rh = M._lvx_region(i, 3), from = M._lvx_region(i, 4);
-        let r = regionImages[i];
-        if (!r || r.data.buffer !== HEAPU8.buffer || r.data.byteOffset !== from || r.width !== rw || r.height !== rh) {
-          r = regionImages[i] = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, from, rw * rh * 4), rw, rh);
+
+  // The drawing side of a run: send(message) and, at once or later,
+  // onReport(report). The page's own side runs the loop here; a worker
+  // runs it there.
+  function localSide(onReport) {
+    if (canvasGiven) freshCanvas();
+    const apply = makeDrawer(canvas);
+    return {
+      loopHere: true,
+      send: function (m) { onReport(report(m.run, apply(m))); },
+      stop: function () {},
+    };
+  }
+
+  // A worker that draws, made as the page loads so that a start does not wait
+  // for it; none where the browser cannot hand a worker a canvas.
+  let worker = null;
+  let workerReady = Promise.resolve(false);
+  let onWorkerReport = null;
+  function startWorker() {
+    if (!scriptText || typeof Worker !== 'function' || typeof OffscreenCanvas !== 'function' ||
+        typeof HTMLCanvasElement.prototype.transferControlToOffscreen !== 'function') return;
+    let url;
+    try {
+      url = URL.createObjectURL(new Blob([scriptText], { type: 'text/javascript' }));
+      worker = new Worker(url);
+    } catch (e) {
+      worker = null;
+      return;
+    }
+    workerReady = new Promise(function (resolve) {
+      worker.onmessage = function (e) {
+        if (e.data.op === 'ready') {
+          URL.revokeObjectURL(url);
+          // Without animation frames of its own it could not keep the pace.
+          if (!e.data.frames) {
+            worker.terminate();
+            worker = null;
+          }
+          resolve(e.data.frames === true);
+        } else if (onWorkerReport) {
+          onWorkerReport(e.data);
         }
-        ctx.putImageData(r, M._lvx_region(i, 0), M._lvx_region(i, 1));
-      }
-      return;
-    }
-    const at = M._lvx_rgba();
-    // A view on the core's memory: no copy; made anew when that memory moved.
-    if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== at || image.width !== w || image.height !== h) {
-      image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, at, w * h * 4), w, h);
-    }
-    if (whole === 1) {
-      ctx.putImageData(image, 0, 0);
-      return;
-    }
-    // Only the pictures changed: their squares of the same image (the
-    // browser clips a square that reaches past the canvas).
-    for (let i = 0; i < 12; ++i) {
-      const size = M._lvx_picture(i, 2);
-      if (size > 0) ctx.putImageData(image, 0, 0, M._lvx_picture(i, 0), M._lvx_picture(i, 1), size, size);
-    }
+      };
+      // Refused (a policy, a browser without workers from blobs) or broken:
+      // the page draws from now on, a run going on included.
+      worker.onerror = function (e) {
+        e.preventDefault();
+        worker.terminate();
+        worker = null;
+        resolve(false);
+        if (running && side && !side.loopHere) {
+          side.stop();
+          startOnPage();
+        }
+      };
+      // A worker that never answers is not waited for.
+      setTimeout(function () { resolve(false); }, 5000);
+    });
+  }
+
+  // A canvas hands its drawing over to a worker once, and cannot be drawn
+  // on here after that: each run takes a new one.
+  let canvasGiven = false;
+  function freshCanvas() {
+    const fresh = canvas.cloneNode(false);
+    canvas.replaceWith(fresh);
+    canvas = fresh;
+    canvas.addEventListener('pointerdown', onPress);
+    canvasGiven = false;
+  }
+
+  function workerSide(onReport) {
+    freshCanvas();
+    const offscreen = canvas.transferControlToOffscreen();
+    canvasGiven = true;
+    let first = true;
+    let hidden = document.hidden;
+    // The worker cannot see the page: it hears when it is hidden, here and
+    // from its own reports (a browser may hide a page without telling).
+    const tellHidden = function () {
+      if (document.hidden === hidden || !worker) return;
+      hidden = document.hidden;
+      worker.postMessage({ op: 'hidden', hidden: hidden });
+    };
+    document.addEventListener('visibilitychange', tellHidden);
+    onWorkerReport = function (r) {
+      onReport(r);
+      tellHidden();
+    };
+    return {
+      loopHere: false,
+      send: function (m) {
+        if (!worker) return;
+        if (first) {
+          first = false;
+          m.canvas = offscreen;
+          m.hidden = hidden;
+          worker.postMessage(m, [offscreen]);
+        } else {
+          worker.postMessage(m);
+        }
+      },
+      stop: function () {
+        onWorkerReport = null;
+        document.removeEventListener('visibilitychange', tellHidden);
+        if (worker) worker.postMessage({ op: 'stop' });
+      },
+    };
   }
 
   // ---- running ------------------------------------------------------------------
 
   let running = false;
+  let side = null;
+  let runNumber = 0;
+  let startFailed = false;
+  let passesDone = 0;
+  let pictures = [];
+  let pace = null;
   let frameRequest = 0;
-  let lastFrame = null;
-  let budget = 0;
-  let nextTick = 0;
   let wakeLock = null;
   let fullScreenEntered = false;
   let startPointerKnown = false;
 
-  function startSaver() {
-    const [w, h] = deviceSize();
-    canvas.width = w;
-    canvas.height = h;
-    loadValues(true);
-    const clock = seeded ? address.page.seed : timeOfDay();
-    const [hi, lo] = clockHalves(clock);
-    if (!M._lvx_start(w, h, hi, lo)) return false;
-    if (address.page.pass) M._lvx_run_to(address.page.pass);
-    present();
-    return true;
+  function onReport(r) {
+    if (r.run !== runNumber) return;
+    if (r.failed) startFailed = true;
+    passesDone = r.passes;
+    pictures = r.pictures;
+    if (running && (r.failed || r.ended)) finish();
+  }
+  function send(m) {
+    m.run = runNumber;
+    side.send(m);
   }
 
+  // Starts the saver in the page or in the worker.
+  function startSaver(inWorker) {
+    ++runNumber;
+    startFailed = false;
+    side = inWorker ? workerSide(onReport) : localSide(onReport);
+    canvasSize = deviceSize();
+    send({ op: 'start', w: canvasSize[0], h: canvasSize[1], values: valuesFor(true),
+      clock: seeded ? clockHalves(address.page.seed) : timeOfDay(), seeded: seeded, pass: address.page.pass || 0 });
+  }
+
+  // The loop when the page draws.
   function frame(t) {
     if (!running) return;
     frameRequest = requestAnimationFrame(frame);
-    // A hidden page draws nothing (browsers mostly stop calling, too).
-    if (document.hidden) { lastFrame = null; return; }
-    if (lastFrame === null) { lastFrame = t; budget = 1; }
-    // One pass a displayed frame, but at most 60 a second.
-    budget = Math.min(budget + (t - lastFrame) * PASSES_PER_SECOND / 1000, 2);
-    lastFrame = t;
-    if (budget < 0.95) return;
-    budget = Math.max(budget - 1, 0);
-    let alive;
-    if (seeded) {
-      alive = M._lvx_step();
-    } else {
-      const [hi, lo] = clockHalves(timeOfDay());
-      M._lvx_clock(hi, lo);
-      if (t - nextTick > 3000) nextTick = t;  // back from a hidden page: no burst of ticks
-      while (t >= nextTick) { M._lvx_tick(); nextTick += 1000; }
-      alive = M._lvx_pass();
-    }
-    present();
-    if (!alive || M._lvx_ended()) finish();
+    const m = pace(t, document.hidden);
+    if (m) send(m);
   }
 
   function requestWakeLock() {
@@ -261,8 +515,10 @@
     navigator.wakeLock.request('screen').then(function (lock) { wakeLock = lock; }, function () { /* refused: fine */ });
   }
 
+  let starting = false;
   async function run() {
-    if (running) return;
+    if (running || starting) return;
+    starting = true;
     panel.hidden = true;
     canvas.hidden = false;
     fullScreenEntered = false;
@@ -272,15 +528,26 @@
         fullScreenEntered = true;
       } catch (e) { /* no full screen here: runs in the page as it is */ }
     }
-    if (!startSaver()) { finish(); return; }
+    // The worker draws where it can keep a pace of its own.
+    const inWorker = (await workerReady) === true && worker !== null;
+    starting = false;
     running = true;
     // Where the pointer starts is the first place it is seen once the saver
     // shows: entering full screen moves the page (and its coordinates) under
     // a pointer that stands still, and the start click was before that.
     startPointerKnown = false;
-    lastFrame = null;
-    nextTick = performance.now() + 1000;
-    requestWakeLock();
+    if (inWorker) {
+      startSaver(true);
+    } else {
+      startOnPage();
+    }
+    if (running) requestWakeLock();  // (not when it could not start)
+  }
+
+  function startOnPage() {
+    startSaver(false);
+    if (!running) return;
+    pace = makePacer(seeded);
     frameRequest = requestAnimationFrame(frame);
   }
 
@@ -288,6 +555,7 @@
     const was = running;
     running = false;
     cancelAnimationFrame(frameRequest);
+    if (side) side.stop();
     if (wakeLock) { wakeLock.release().catch(function () {}); wakeLock = null; }
     if (document.fullscreenElement && document.exitFullscreen) document.exitFullscreen().catch(function () {});
     canvas.hidden = true;
@@ -300,30 +568,24 @@
   window.addEventListener('keydown', function (e) {
     if (!live()) return;
     e.preventDefault();
-    M._lvx_key(e.keyCode || 0);
-    if (M._lvx_ended()) finish();
+    send({ op: 'key', code: e.keyCode || 0 });
   });
-  canvas.addEventListener('pointerdown', function (e) {
+  function onPress(e) {
     if (!live()) return;
     const dpr = window.devicePixelRatio || 1;
-    M._lvx_press(Math.floor(e.clientX * dpr), Math.floor(e.clientY * dpr));
-    if (M._lvx_ended()) finish();
-  });
+    send({ op: 'press', x: Math.floor(e.clientX * dpr), y: Math.floor(e.clientY * dpr) });
+  }
+  canvas.addEventListener('pointerdown', onPress);
   window.addEventListener('pointermove', function (e) {
     if (!live()) return;
     const dpr = window.devicePixelRatio || 1;
-    const x = Math.floor(e.clientX * dpr), y = Math.floor(e.clientY * dpr);
-    if (!startPointerKnown) {
-      M._lvx_start_pointer(x, y);
-      startPointerKnown = true;
-    } else {
-      M._lvx_pointer(x, y);
-    }
+    send({ op: 'pointer', x: Math.floor(e.clientX * dpr), y: Math.floor(e.clientY * dpr), first: !startPointerKnown });
+    startPointerKnown = true;
   });
   document.addEventListener('fullscreenchange', function () {
     // Leaving full screen the browser's way (Esc, a gesture) ends it as a key does.
     if (!document.fullscreenElement && fullScreenEntered && live()) {
-      M._lvx_key(27);
+      send({ op: 'key', code: 27 });
       finish();
     }
   });
@@ -334,15 +596,13 @@
   window.addEventListener('resize', function () {
     if (!M || (!running && !still)) return;
     const [w, h] = deviceSize();
-    if (w === canvas.width && h === canvas.height) return;
-    canvas.width = w;
-    canvas.height = h;
-    image = null;
+    if (w === canvasSize[0] && h === canvasSize[1]) return;
+    canvasSize = [w, h];
     startPointerKnown = false;  // the page moved under the pointer
-    loadValues(true);
-    M._lvx_resize(w, h);
-    present();
+    send({ op: 'resize', w: w, h: h, values: valuesFor(true) });
   });
+
+  if (!still) startWorker();
 
   // ---- the settings panel -----------------------------------------------------------
 
@@ -383,7 +643,7 @@
     };
   }
   function fillPanel() {
-    loadValues(false);
+    useValues(valuesFor(false));
     M._lvx_panel(screenWidth());
     showPanelValues(results());
   }
@@ -451,7 +711,8 @@
       // The frame after `pass` passes, over the whole page, and nothing else.
       canvas.hidden = false;
       canvas.style.cursor = 'default';
-      if (!startSaver()) console.error('lumvex-k47: the frame cannot be drawn');
+      startSaver(false);
+      if (startFailed) console.error('lumvex-k47: the frame cannot be drawn');
       document.documentElement.dataset.lvxReady = 'still';
       return;
     }
@@ -470,11 +731,13 @@
   // For tests and wrappers: where the saver stands.
   window.lumvex = {
     running: function () { return running; },
-    passes: function () { return M ? M._lvx_passes() : 0; },
+    // Who draws the running saver: 'worker' or 'page'.
+    drawing: function () { return side && !side.loopHere ? 'worker' : 'page'; },
+    passes: function () { return passesDone; },
     // Picture i's square in CSS pixels: left, top, size.
     picture: function (i) {
       const dpr = window.devicePixelRatio || 1;
-      return M ? [0, 1, 2].map(function (part) { return M._lvx_picture(i, part) / dpr; }) : null;
+      return pictures.length ? [0, 1, 2].map(function (part) { return pictures[3 * i + part] / dpr; }) : null;
     },
   };
 })();
