@@ -433,7 +433,8 @@ bool PaintLines(const PixelSurface& surface, const GradientLines& lines, const S
         // colour; the pens know what to make of it.
         if ((static_cast<uint32_t>(lines.colors[static_cast<size_t>(k)]) & 0xFF000000u) != 0) return false;
     }
-    for (size_t i = 0; i < static_cast<size_t>(2 * count); ++i) {
+    // (A readied sweep has checked its points.)
+    for (size_t i = 0; !swept && i < static_cast<size_t>(2 * count); ++i) {
         if (!InRange(lines.points[i])) return false;
     }
     if (count == 0 || surface.width == 0 || surface.height == 0) return true;
