@@ -385,9 +385,11 @@
       worker = null;
       return;
     }
+    let answered = false;
     workerReady = new Promise(function (resolve) {
       worker.onmessage = function (e) {
         if (e.data.op === 'ready') {
+          answered = true;
           URL.revokeObjectURL(url);
           // Without animation frames of its own it could not keep the pace.
           if (!e.data.frames) {
@@ -411,8 +413,13 @@
           startOnPage();
         }
       };
-      // A worker that never answers is not waited for.
-      setTimeout(function () { resolve(false); }, 5000);
+      // A worker that has not answered in 5 s is not waited for.
+      setTimeout(function () {
+        if (answered || !worker) return;
+        worker.terminate();
+        worker = null;
+        resolve(false);
+      }, 5000);
     });
   }
 
