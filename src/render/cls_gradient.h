@@ -126,6 +126,10 @@ public:
     // throws std::bad_alloc.
     static int32_t BlendColors(int32_t lColor1, int32_t lColor2, int32_t lSteps,
                                std::vector<int32_t>& laRetColors);
+    // On (the default), the inner entries two at a time with SSE2 or
+    // WebAssembly's SIMD where the build has it; off, one at a time. Both
+    // give the same tables; tests switch.
+    static void UseWideBlend(bool on);
 
     // Colours are 0x00BBGGRR; 0x80000000 + index (0 to 24) takes the system
     // colour current at the moment of setting.

@@ -136,9 +136,17 @@ TEST(ClsGradientProperties, AngleIsReducedIntoOneTurn) {
     }
 }
 
-// The table's fast rounding against the plain rule (halves to even, worked
-// with floor) on every entry of many tables, halves included.
-TEST(BlendColors, FastRoundingAgreesWithThePlainRule) {
+// The table's fast rounding, one entry at a time and two at once, against
+// the plain rule (halves to even, worked with floor) on every entry of many
+// tables, halves included.
+class BlendColorsWide : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { clsGradient::UseWideBlend(GetParam()); }
+    void TearDown() override { clsGradient::UseWideBlend(true); }
+};
+INSTANTIATE_TEST_SUITE_P(OneAndTwoAtATime, BlendColorsWide, testing::Values(true, false));
+
+TEST_P(BlendColorsWide, FastRoundingAgreesWithThePlainRule) {
     std::mt19937 random(99);
     struct Case {
         int32_t color1, color2, steps;
