@@ -88,20 +88,34 @@ __attribute__((target("ssse3"))) void GatherSsse3(const uint32_t* table, int64_t
 
 // Four groups, a whole 64-byte line, at a time into a 64-byte aligned out,
 // streamed: all four read before either half is stored. The shuffles of
-// neighbouring groups lie side by side.
+// neighbouring groups lie side by side. A line of sixteen consecutive
+// entries (diagonal lines) is read as two runs, turned round where the
+// entries fall with x.
 __attribute__((target("avx2"))) void GatherAvx2(const uint32_t* table, int64_t base, const int32_t* least,
-                                                 const std::array<uint8_t, 16>* shuffle, int64_t lines,
-                                                 uint32_t* out) {
+                                                 const std::array<uint8_t, 16>* shuffle, const int8_t* straight,
+                                                 int64_t lines, uint32_t* out) {
+    const __m256i reversed = _mm256_set_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     for (int64_t l = 0; l < lines; ++l) {
         const int64_t g = 4 * l;
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 1])));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 2])));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 3])));
-        const __m256i first = _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(a), b, 1),
-                                                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g].data())));
-        const __m256i second = _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(c), d, 1),
-                                                   _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g + 2].data())));
+        __m256i first, second;
+        if (straight[g] > 0) {
+            const uint32_t* run = table + (base + least[g]);
+            first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run));
+            second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run + 8));
+        } else if (straight[g] < 0) {
+            const uint32_t* run = table + (base + least[g + 3]);
+            first = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(run + 8)), reversed);
+            second = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(run)), reversed);
+        } else {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g])));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 1])));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 2])));
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + (base + least[g + 3])));
+            first = _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(a), b, 1),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g].data())));
+            second = _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(c), d, 1),
+                                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shuffle[g + 2].data())));
+        }
         _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 16 * l), first);
         _mm256_stream_si256(reinterpret_cast<__m256i*>(out + 16 * l + 8), second);
     }
@@ -136,7 +150,7 @@ bool SweepPainter::WideGather() {
 }
 
 void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
-                                int64_t groups, uint32_t* out) {
+                                const int8_t* straight, int64_t groups, uint32_t* out) {
 #if defined(LVX_WIDE_GATHER)
     // As row_store writes long runs: only whole 64-byte lines are streamed,
     // the groups before the first and after the last stored plainly (a line
@@ -149,7 +163,7 @@ void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32
     if (lines == 0) lead = groups;
     GatherSsse3(table, base, least, shuffle, lead, out, false);
     if (row_store::Avx2()) {
-        GatherAvx2(table, base, least + lead, shuffle + lead, lines, out + 4 * lead);
+        GatherAvx2(table, base, least + lead, shuffle + lead, straight + lead, lines, out + 4 * lead);
     } else {
         GatherSsse3(table, base, least + lead, shuffle + lead, 4 * lines, out + 4 * lead, true);
     }
@@ -158,7 +172,7 @@ void SweepPainter::GatherGroups(const uint32_t* table, int64_t base, const int32
 #elif defined(LVX_WASM_GATHER)
     GatherSimd128(table, base, least, shuffle, groups, out);
 #else
-    (void)table, (void)base, (void)least, (void)shuffle, (void)groups, (void)out;
+    (void)table, (void)base, (void)least, (void)shuffle, (void)straight, (void)groups, (void)out;
 #endif
 }
 
@@ -256,6 +270,17 @@ bool SweepPainter::Prepare(const std::vector<LinePoint>& points, int64_t count, 
             for (int k = 0; k < 4; ++k) {
                 for (int b = 0; b < 4; ++b) groupShuffle_[g][4 * k + b] = static_cast<uint8_t>(4 * (o[k] - least) + b);
             }
+        }
+        groupStraight_.assign(groups, 0);
+        for (size_t g = 0; g + 4 <= groups; ++g) {
+            const int32_t* o = offsets_.data() + groupStart_ + 4 * g;
+            const auto consecutive = [o](int32_t by) {
+                for (int k = 1; k < 16; ++k) {
+                    if (o[k] != o[0] + by * k) return false;
+                }
+                return true;
+            };
+            groupStraight_[g] = consecutive(1) ? 1 : consecutive(-1) ? -1 : 0;
         }
     }
     ready_ = true;
@@ -376,8 +401,8 @@ void SweepPainter::PaintStaircase(uint32_t* out, int64_t from, int64_t to, int64
         const int64_t groups = (i1 - i) / 4;
         if (groups > 0) {
             const int64_t first = (i - groupStart_) / 4;
-            GatherGroups(table, base, groupLeast_.data() + first, groupShuffle_.data() + first, groups,
-                         gathered + (i - i0));
+            GatherGroups(table, base, groupLeast_.data() + first, groupShuffle_.data() + first,
+                         groupStraight_.data() + first, groups, gathered + (i - i0));
             i += 4 * groups;
         }
     }

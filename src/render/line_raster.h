@@ -99,7 +99,7 @@ private:
     std::pair<int64_t, int64_t> RowColumns(int64_t y) const;
     static bool WideGather();
     static void GatherGroups(const uint32_t* table, int64_t base, const int32_t* least, const std::array<uint8_t, 16>* shuffle,
-                             int64_t groups, uint32_t* out);
+                             const int8_t* straight, int64_t groups, uint32_t* out);
 
     bool ready_ = false;
     line_walk::Walk first_;
@@ -123,6 +123,9 @@ private:
     int64_t groupStart_ = 0;
     std::vector<int32_t> groupLeast_;    // staircase: per four columns, their least offset
     std::vector<std::array<uint8_t, 16>> groupShuffle_;  // and the bytes of their four colours from there
+    // staircase: per group, whether the sixteen columns from it take
+    // consecutive table entries, rising (1) or falling (-1) with x, or not (0)
+    std::vector<int8_t> groupStraight_;
 };
 
 }  // namespace lvx
