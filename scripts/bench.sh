@@ -2,8 +2,9 @@
 # Builds the benchmarks with release flags (no sanitizers), runs each several
 # times and prints the minimum and the median of every figure:
 #   native: the geometry of a 400 x 400 picture (0, 45, 315 degrees), its
-#           colour table, the memory path's writing of its lines and a plain
-#           fill of the same pixels;
+#           colour table, the memory path's writing of its lines and a
+#           fill of the same pixels (plain, and streamed as the pass's
+#           stores are);
 #   Wine:   Draw of twelve 400 x 400 pictures, as one pass of the saver,
 #           through the pens and through the bitmap's memory, beside a plain
 #           fill, with their ratios; back to back, and paced as the saver
