@@ -305,7 +305,8 @@ int Picture(int argc, wchar_t** argv) {
 // sizes MS RRGGBB: for MS milliseconds, every 25 ms, the width of each of the
 // twelve pictures along its cell's middle row on a 1024 x 768 screen (cells
 // of 256), counted as pixels that are not the background colour; one line of
-// twelve numbers per sample.
+// twelve numbers per sample. The three rows are read in one copy of the band
+// that holds them: three copies could each see another state of the screen.
 int Sizes(int argc, wchar_t** argv) {
     if (argc < 4) return 2;
     const DWORD total = static_cast<DWORD>(_wtoi(argv[2]));
@@ -315,7 +316,7 @@ int Sizes(int argc, wchar_t** argv) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = 1024;
-    info.bmiHeader.biHeight = -3;
+    info.bmiHeader.biHeight = -513;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
@@ -324,13 +325,13 @@ int Sizes(int argc, wchar_t** argv) {
     HGDIOBJ old = SelectObject(memory, rows);
     const DWORD start = GetTickCount();
     for (DWORD next = start; GetTickCount() - start < total; next += 25) {
-        for (int r = 0; r < 3; ++r) BitBlt(memory, 0, r, 1024, 1, screen, 0, 128 + 256 * r, SRCCOPY);
+        BitBlt(memory, 0, 0, 1024, 513, screen, 0, 128, SRCCOPY);
         GdiFlush();
         const auto* px = static_cast<const uint32_t*>(bits);
         int widths[12] = {};
         for (int r = 0; r < 3; ++r) {
             for (int x = 0; x < 1024; ++x) {
-                if ((px[r * 1024 + x] & 0xFFFFFF) != back) ++widths[r * 4 + x / 256];
+                if ((px[r * 256 * 1024 + x] & 0xFFFFFF) != back) ++widths[r * 4 + x / 256];
             }
         }
         for (int w : widths) Say("%d ", w);
